@@ -1,0 +1,126 @@
+// The library's record layouts and the internal steps shared by the model,
+// the file reader and the timing code. Not installed.
+#ifndef TACTUS_MODEL_RECORDS_H
+#define TACTUS_MODEL_RECORDS_H
+
+#include <cstddef>
+#include <cstdint>
+
+#include "tactus/model.h"
+
+namespace tactus {
+
+// An event lives in two doubly linked lists at once: its track's and the
+// sequence's. The three data words mean what the kind says (channel, note,
+// velocity; for SYSEX word1 is the byte count; for META word1 is the meta
+// number and word2 the payload length); `bytes` is the owned SYSEX buffer or
+// META payload (length + 1 bytes, the last one 0), null for channel kinds.
+struct Event {
+  Track* track;
+  Event* previous_in_track;
+  Event* next_in_track;
+  Event* previous_in_sequence;
+  Event* next_in_sequence;
+  int32_t tick;
+  int32_t kind;
+  int32_t word1;
+  int32_t word2;
+  int32_t word3;
+  int32_t visit;
+  unsigned char* bytes;
+};
+
+struct Track {
+  Sequence* sequence;
+  int32_t number;
+  int32_t end_tick;
+  Track* previous;
+  Track* next;
+  Event* first_event;
+  Event* last_event;
+};
+
+// Events are carved out of slabs owned by their sequence, so that loading a
+// large file costs a few allocations and freeing it a few more. Freed events
+// go on a free list for reuse.
+struct EventSlab;
+struct EventPool {
+  EventSlab* slabs;
+  Event* free_list;
+  size_t next_slab_capacity;
+};
+
+struct MbPosition {
+  int32_t measure;
+  float beat;
+  char text[32];
+};
+
+struct MbtPosition {
+  int32_t measure;
+  int32_t beat;
+  float tick;
+  char text[32];
+};
+
+struct HmsPosition {
+  int32_t hours;
+  int32_t minutes;
+  float seconds;
+  char text[32];
+};
+
+struct HmsfPosition {
+  int32_t hours;
+  int32_t minutes;
+  int32_t seconds;
+  float frames;
+  char text[32];
+};
+
+struct Sequence {
+  int32_t format;
+  int32_t division_type;
+  int32_t resolution;
+  int32_t beat_resolution;
+  float frame_rate;
+  int32_t track_count;
+  Track* first_track;
+  Track* last_track;
+  Event* first_event;
+  Event* last_event;
+  MbPosition* mb_scratch;
+  MbtPosition* mbt_scratch;
+  HmsPosition* hms_scratch;
+  HmsfPosition* hmsf_scratch;
+  EventPool pool;
+};
+
+namespace internal {
+
+// A zeroed event from the sequence's pool, linked nowhere; null when memory
+// is exhausted.
+Event* allocate_event(Sequence* sequence);
+// Returns an unlinked event (and its owned bytes) to the pool.
+void release_event(Sequence* sequence, Event* event);
+
+// Links an event whose track and tick are set into both lists: after every
+// event of tick <= its tick, scanning back from the tails. Raises the track's
+// end tick.
+void insert_event(Event* event);
+// Unlinks an event from both lists; its own links are left as they are.
+void detach_event(Event* event);
+
+// Loading fast path. append_event_to_track links the event at the end of its
+// track only (its tick must not be below the track's last tick) and raises the
+// end tick; link_sequence_order then builds the sequence order of a sequence
+// whose sequence list is empty by a stable merge of the track lists: by tick,
+// equal ticks by track number, then track order. The result equals inserting
+// every event track after track with insert_event.
+void append_event_to_track(Event* event);
+void link_sequence_order(Sequence* sequence);
+
+}  // namespace internal
+}  // namespace tactus
+
+#endif
