@@ -1,0 +1,141 @@
+// Creating events of every kind, and the operations on an event's place in
+// its two lists.
+#include <cstdlib>
+#include <cstring>
+
+#include "model/records.h"
+
+namespace tactus {
+namespace {
+
+Event* create_event(Track* track, int32_t tick, int32_t kind, int32_t word1, int32_t word2, int32_t word3) {
+  Event* event = internal::allocate_event(track->sequence);
+  if (event == nullptr) return nullptr;
+  event->track = track;
+  event->tick = tick;
+  event->kind = kind;
+  event->word1 = word1;
+  event->word2 = word2;
+  event->word3 = word3;
+  internal::insert_event(event);
+  return event;
+}
+
+// The copy is made before the event exists, so that a failed allocation
+// leaves nothing behind.
+unsigned char* copy_bytes(const unsigned char* bytes, size_t count, size_t size) {
+  auto* copy = static_cast<unsigned char*>(std::malloc(size));
+  if (copy == nullptr) return nullptr;
+  if (count > 0) std::memcpy(copy, bytes, count);
+  std::memset(copy + count, 0, size - count);
+  return copy;
+}
+
+Event* create_event_with_bytes(Track* track, int32_t tick, int32_t kind, int32_t word1, int32_t word2,
+                               const unsigned char* bytes, size_t count, size_t size) {
+  unsigned char* copy = copy_bytes(bytes, count, size);
+  if (copy == nullptr) return nullptr;
+  Event* event = internal::allocate_event(track->sequence);
+  if (event == nullptr) {
+    std::free(copy);
+    return nullptr;
+  }
+  event->track = track;
+  event->tick = tick;
+  event->kind = kind;
+  event->word1 = word1;
+  event->word2 = word2;
+  event->bytes = copy;
+  internal::insert_event(event);
+  return event;
+}
+
+}  // namespace
+
+Event* note_off_new(Track* track, int32_t tick, int32_t channel, int32_t note, int32_t velocity) {
+  if (track == nullptr) return nullptr;
+  return create_event(track, tick, NOTE_OFF, channel, note, velocity);
+}
+
+Event* note_on_new(Track* track, int32_t tick, int32_t channel, int32_t note, int32_t velocity) {
+  if (track == nullptr) return nullptr;
+  return create_event(track, tick, NOTE_ON, channel, note, velocity);
+}
+
+Event* key_pressure_new(Track* track, int32_t tick, int32_t channel, int32_t note, int32_t amount) {
+  if (track == nullptr) return nullptr;
+  return create_event(track, tick, KEY_PRESSURE, channel, note, amount);
+}
+
+Event* control_change_new(Track* track, int32_t tick, int32_t channel, int32_t number, int32_t value) {
+  if (track == nullptr) return nullptr;
+  return create_event(track, tick, CONTROL_CHANGE, channel, number, value);
+}
+
+Event* program_change_new(Track* track, int32_t tick, int32_t channel, int32_t number) {
+  if (track == nullptr) return nullptr;
+  return create_event(track, tick, PROGRAM_CHANGE, channel, number, 0);
+}
+
+Event* channel_pressure_new(Track* track, int32_t tick, int32_t channel, int32_t amount) {
+  if (track == nullptr) return nullptr;
+  return create_event(track, tick, CHANNEL_PRESSURE, channel, amount, 0);
+}
+
+Event* pitch_wheel_new(Track* track, int32_t tick, int32_t channel, int32_t value) {
+  if (track == nullptr) return nullptr;
+  return create_event(track, tick, PITCH_WHEEL, channel, value, 0);
+}
+
+Event* sysex_new(Track* track, int32_t tick, int32_t count, const unsigned char* bytes) {
+  if (track == nullptr || count < 1 || bytes == nullptr) return nullptr;
+  auto size = static_cast<size_t>(count);
+  return create_event_with_bytes(track, tick, SYSEX, count, 0, bytes, size, size);
+}
+
+Event* meta_new(Track* track, int32_t tick, int32_t number, int32_t length, const unsigned char* bytes) {
+  if (track == nullptr || length < 0 || (bytes == nullptr && length > 0)) return nullptr;
+  auto size = static_cast<size_t>(length);
+  return create_event_with_bytes(track, tick, META, number, length, bytes, size, size + 1);
+}
+
+int32_t event_free(Event* event) {
+  if (event == nullptr) return -1;
+  internal::detach_event(event);
+  internal::release_event(event->track->sequence, event);
+  return 0;
+}
+
+Track* event_get_track(Event* event) { return event != nullptr ? event->track : nullptr; }
+
+Event* event_get_previous_in_track(Event* event) {
+  return event != nullptr ? event->previous_in_track : nullptr;
+}
+
+Event* event_get_next_in_track(Event* event) { return event != nullptr ? event->next_in_track : nullptr; }
+
+Event* event_get_previous_in_sequence(Event* event) {
+  return event != nullptr ? event->previous_in_sequence : nullptr;
+}
+
+Event* event_get_next_in_sequence(Event* event) {
+  return event != nullptr ? event->next_in_sequence : nullptr;
+}
+
+Event* event_get_previous(Event* event) { return event_get_previous_in_track(event); }
+
+Event* event_get_next(Event* event) { return event_get_next_in_track(event); }
+
+int32_t event_get_tick(Event* event) { return event != nullptr ? event->tick : -1; }
+
+int32_t event_set_tick(Event* event, int32_t tick) {
+  if (event == nullptr) return -1;
+  internal::detach_event(event);
+  event->tick = tick;
+  internal::insert_event(event);
+  return 0;
+}
+
+int32_t event_get_kind(Event* event) { return event != nullptr ? event->kind : -1; }
+
+}  // namespace tactus

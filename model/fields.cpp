@@ -1,0 +1,132 @@
+// Typed access to the data words of the channel kinds and to the number of
+// a meta event. Values are stored as given; nothing is re-sorted.
+#include "model/records.h"
+
+namespace tactus {
+namespace {
+
+int32_t get_word(Event* event, int32_t kind, int32_t Event::*word) {
+  return event != nullptr && event->kind == kind ? event->*word : -1;
+}
+
+int32_t set_word(Event* event, int32_t kind, int32_t Event::*word, int32_t value) {
+  if (event == nullptr || event->kind != kind) return -1;
+  event->*word = value;
+  return 0;
+}
+
+}  // namespace
+
+int32_t note_off_get_channel(Event* event) { return get_word(event, NOTE_OFF, &Event::word1); }
+
+int32_t note_off_set_channel(Event* event, int32_t channel) {
+  return set_word(event, NOTE_OFF, &Event::word1, channel);
+}
+
+int32_t note_off_get_note(Event* event) { return get_word(event, NOTE_OFF, &Event::word2); }
+
+int32_t note_off_set_note(Event* event, int32_t note) {
+  return set_word(event, NOTE_OFF, &Event::word2, note);
+}
+
+int32_t note_off_get_velocity(Event* event) { return get_word(event, NOTE_OFF, &Event::word3); }
+
+int32_t note_off_set_velocity(Event* event, int32_t velocity) {
+  return set_word(event, NOTE_OFF, &Event::word3, velocity);
+}
+
+int32_t note_on_get_channel(Event* event) { return get_word(event, NOTE_ON, &Event::word1); }
+
+int32_t note_on_set_channel(Event* event, int32_t channel) {
+  return set_word(event, NOTE_ON, &Event::word1, channel);
+}
+
+int32_t note_on_get_note(Event* event) { return get_word(event, NOTE_ON, &Event::word2); }
+
+int32_t note_on_set_note(Event* event, int32_t note) { return set_word(event, NOTE_ON, &Event::word2, note); }
+
+int32_t note_on_get_velocity(Event* event) { return get_word(event, NOTE_ON, &Event::word3); }
+
+int32_t note_on_set_velocity(Event* event, int32_t velocity) {
+  return set_word(event, NOTE_ON, &Event::word3, velocity);
+}
+
+int32_t key_pressure_get_channel(Event* event) { return get_word(event, KEY_PRESSURE, &Event::word1); }
+
+int32_t key_pressure_set_channel(Event* event, int32_t channel) {
+  return set_word(event, KEY_PRESSURE, &Event::word1, channel);
+}
+
+int32_t key_pressure_get_note(Event* event) { return get_word(event, KEY_PRESSURE, &Event::word2); }
+
+int32_t key_pressure_set_note(Event* event, int32_t note) {
+  return set_word(event, KEY_PRESSURE, &Event::word2, note);
+}
+
+int32_t key_pressure_get_amount(Event* event) { return get_word(event, KEY_PRESSURE, &Event::word3); }
+
+int32_t key_pressure_set_amount(Event* event, int32_t amount) {
+  return set_word(event, KEY_PRESSURE, &Event::word3, amount);
+}
+
+int32_t control_change_get_channel(Event* event) { return get_word(event, CONTROL_CHANGE, &Event::word1); }
+
+int32_t control_change_set_channel(Event* event, int32_t channel) {
+  return set_word(event, CONTROL_CHANGE, &Event::word1, channel);
+}
+
+int32_t control_change_get_number(Event* event) { return get_word(event, CONTROL_CHANGE, &Event::word2); }
+
+int32_t control_change_set_number(Event* event, int32_t number) {
+  return set_word(event, CONTROL_CHANGE, &Event::word2, number);
+}
+
+int32_t control_change_get_value(Event* event) { return get_word(event, CONTROL_CHANGE, &Event::word3); }
+
+int32_t control_change_set_value(Event* event, int32_t value) {
+  return set_word(event, CONTROL_CHANGE, &Event::word3, value);
+}
+
+int32_t program_change_get_channel(Event* event) { return get_word(event, PROGRAM_CHANGE, &Event::word1); }
+
+int32_t program_change_set_channel(Event* event, int32_t channel) {
+  return set_word(event, PROGRAM_CHANGE, &Event::word1, channel);
+}
+
+int32_t program_change_get_number(Event* event) { return get_word(event, PROGRAM_CHANGE, &Event::word2); }
+
+int32_t program_change_set_number(Event* event, int32_t number) {
+  return set_word(event, PROGRAM_CHANGE, &Event::word2, number);
+}
+
+int32_t channel_pressure_get_channel(Event* event) {
+  return get_word(event, CHANNEL_PRESSURE, &Event::word1);
+}
+
+int32_t channel_pressure_set_channel(Event* event, int32_t channel) {
+  return set_word(event, CHANNEL_PRESSURE, &Event::word1, channel);
+}
+
+int32_t channel_pressure_get_amount(Event* event) { return get_word(event, CHANNEL_PRESSURE, &Event::word2); }
+
+int32_t channel_pressure_set_amount(Event* event, int32_t amount) {
+  return set_word(event, CHANNEL_PRESSURE, &Event::word2, amount);
+}
+
+int32_t pitch_wheel_get_channel(Event* event) { return get_word(event, PITCH_WHEEL, &Event::word1); }
+
+int32_t pitch_wheel_set_channel(Event* event, int32_t channel) {
+  return set_word(event, PITCH_WHEEL, &Event::word1, channel);
+}
+
+int32_t pitch_wheel_get_value(Event* event) { return get_word(event, PITCH_WHEEL, &Event::word2); }
+
+int32_t pitch_wheel_set_value(Event* event, int32_t value) {
+  return set_word(event, PITCH_WHEEL, &Event::word2, value);
+}
+
+int32_t meta_get_number(Event* event) { return get_word(event, META, &Event::word1); }
+
+int32_t meta_set_number(Event* event, int32_t number) { return set_word(event, META, &Event::word1, number); }
+
+}  // namespace tactus
