@@ -224,7 +224,11 @@ TACTUS_API int event_is_marker(Event* event);      // META 0x06
 
 // ---- Decoded meta values ----------------------------------------------------
 
+// The tempo and time-signature getters read payload bytes missing from a
+// short payload as 0.
+
 // 60000000 / microseconds per quarter note; -1.0 if not a tempo event.
+// A tempo of 0 microseconds gives +infinity, as the division in double does.
 TACTUS_API float tempo_get_beats_per_minute(Event* event);
 TACTUS_API int32_t time_signature_get_numerator(Event* event);
 // 1 to 128; -1 for a stored power above 7.
