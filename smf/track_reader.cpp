@@ -1,0 +1,162 @@
+#include "smf/track_reader.h"
+
+#include <cstdlib>
+#include <cstring>
+
+namespace tactus::internal {
+namespace {
+
+constexpr unsigned kEndOfTrack = 0x2F;
+
+// Why the reading of one message stopped the track, if it did.
+enum class MessageResult { kRead, kTrackEnds, kOutOfMemory };
+
+struct TrackCursor {
+  ByteSource& source;
+  Track* track;
+  int32_t tick;
+  unsigned status;  // the remembered status; 0 until a status byte is seen
+};
+
+// Groups beyond 32 bits fall off the top; the number of bytes is not limited.
+bool read_variable_quantity(ByteSource& source, uint32_t& value) noexcept {
+  value = 0;
+  unsigned char byte;
+  do {
+    if (!source.read_byte(byte)) return false;
+    value = value << 7 | (byte & 0x7Fu);
+  } while (byte & 0x80u);
+  return true;
+}
+
+// The running tick saturates at the largest tick rather than overflowing:
+// events after delta times summing beyond 2^31 - 1 all stand at that tick,
+// and ticks still never decrease within the track.
+int32_t advance_tick(int32_t tick, uint32_t delta) noexcept {
+  const int64_t sum = int64_t{tick} + delta;
+  return sum > INT32_MAX ? INT32_MAX : static_cast<int32_t>(sum);
+}
+
+// An event at the cursor's tick, not yet linked anywhere.
+Event* new_event(const TrackCursor& cursor, int32_t kind) noexcept {
+  Event* event = allocate_event(cursor.track->sequence);
+  if (event == nullptr) return nullptr;
+  event->track = cursor.track;
+  event->tick = cursor.tick;
+  event->kind = kind;
+  return event;
+}
+
+MessageResult read_channel_message(TrackCursor& cursor) noexcept {
+  const unsigned group = cursor.status >> 4;  // 0x8 (note off) to 0xE (pitch wheel)
+  const unsigned data_count = group == 0xC || group == 0xD ? 1 : 2;
+  const unsigned char* data;
+  if (!cursor.source.read_block(data_count, data)) return MessageResult::kTrackEnds;
+  Event* event = new_event(cursor, static_cast<int32_t>(group - 0x8) + NOTE_OFF);
+  if (event == nullptr) return MessageResult::kOutOfMemory;
+  event->word1 = static_cast<int32_t>(cursor.status & 0x0F);
+  if (group == 0xE) {
+    event->word2 = data[0] | data[1] << 7;
+  } else {
+    event->word2 = data[0];
+    if (data_count == 2) event->word3 = data[1];
+  }
+  append_event_to_track(event);
+  return MessageResult::kRead;
+}
+
+MessageResult read_sysex_message(TrackCursor& cursor) noexcept {
+  uint32_t count;
+  if (!read_variable_quantity(cursor.source, count)) return MessageResult::kTrackEnds;
+  // The event's byte count, count + 1, is a signed 32-bit value. Buffers
+  // are malloc'ed: the model releases them with free().
+  if (count >= INT32_MAX) return MessageResult::kTrackEnds;
+  const unsigned char* data;
+  if (!cursor.source.read_block(count, data)) return MessageResult::kTrackEnds;
+  auto* bytes = static_cast<unsigned char*>(std::malloc(size_t{count} + 1));
+  if (bytes == nullptr) return MessageResult::kOutOfMemory;
+  bytes[0] = static_cast<unsigned char>(cursor.status);
+  if (count > 0) std::memcpy(bytes + 1, data, count);
+  Event* event = new_event(cursor, SYSEX);
+  if (event == nullptr) {
+    std::free(bytes);
+    return MessageResult::kOutOfMemory;
+  }
+  event->word1 = static_cast<int32_t>(count) + 1;
+  event->bytes = bytes;
+  append_event_to_track(event);
+  return MessageResult::kRead;
+}
+
+MessageResult read_meta_event(TrackCursor& cursor) noexcept {
+  unsigned char number;
+  uint32_t length;
+  if (!cursor.source.read_byte(number) || !read_variable_quantity(cursor.source, length)) {
+    return MessageResult::kTrackEnds;
+  }
+  // The payload length is a signed 32-bit value.
+  if (length > INT32_MAX) return MessageResult::kTrackEnds;
+  const unsigned char* data;
+  if (!cursor.source.read_block(length, data)) return MessageResult::kTrackEnds;
+  if (number == kEndOfTrack) {
+    // Never refused: no event of the track stands beyond the running tick.
+    track_set_end_tick(cursor.track, cursor.tick);
+    return MessageResult::kTrackEnds;
+  }
+  auto* payload = static_cast<unsigned char*>(std::malloc(size_t{length} + 1));
+  if (payload == nullptr) return MessageResult::kOutOfMemory;
+  if (length > 0) std::memcpy(payload, data, length);
+  payload[length] = 0;
+  Event* event = new_event(cursor, META);
+  if (event == nullptr) {
+    std::free(payload);
+    return MessageResult::kOutOfMemory;
+  }
+  event->word1 = number;
+  event->word2 = static_cast<int32_t>(length);
+  event->bytes = payload;
+  append_event_to_track(event);
+  return MessageResult::kRead;
+}
+
+MessageResult read_message(TrackCursor& cursor) noexcept {
+  const unsigned status = cursor.status;
+  if (status == 0) return MessageResult::kRead;  // a data byte before any status: skipped
+  if (status < 0xF0) return read_channel_message(cursor);
+  if (status == 0xF0 || status == 0xF7) return read_sysex_message(cursor);
+  if (status == 0xFF) return read_meta_event(cursor);
+  return MessageResult::kRead;  // other system messages carry nothing
+}
+
+}  // namespace
+
+bool read_track_events(ByteSource& source, Track* track, uint64_t chunk_end) noexcept {
+  TrackCursor cursor{source, track, 0, 0};
+  while (source.position() < chunk_end) {
+    uint32_t delta;
+    unsigned char byte;
+    if (!read_variable_quantity(source, delta)) return true;
+    cursor.tick = advance_tick(cursor.tick, delta);
+    if (!source.read_byte(byte)) return true;
+    // Any byte with its top bit set becomes the remembered status, system
+    // and meta statuses included. A data byte is given back to be read
+    // again as the message's first data byte (or, with no status yet, as
+    // the next delta time).
+    if (byte & 0x80u) {
+      cursor.status = byte;
+    } else {
+      source.step_back();
+    }
+    switch (read_message(cursor)) {
+      case MessageResult::kRead:
+        break;
+      case MessageResult::kTrackEnds:
+        return true;
+      case MessageResult::kOutOfMemory:
+        return false;
+    }
+  }
+  return true;
+}
+
+}  // namespace tactus::internal
