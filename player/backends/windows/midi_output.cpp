@@ -1,0 +1,74 @@
+// MIDI output through the multimedia API: devices, ports, short messages and
+// system-exclusive messages whose completion the port reports.
+#include <cstring>
+#include <new>
+
+#include "player/backends/windows/windows_platform.h"
+
+namespace tactus::player {
+
+// Runs on a thread of the multimedia system, which allows little more than
+// SetEvent here. Opening and closing also notify (MOM_OPEN, MOM_CLOSE); only
+// the completion of a long message concerns the player.
+void CALLBACK output_notification(HMIDIOUT, UINT message, DWORD_PTR instance, DWORD_PTR, DWORD_PTR) {
+  const auto* port = reinterpret_cast<const MidiPort*>(instance);
+  if (message == MOM_DONE && port->done != nullptr) port->done();
+}
+
+int32_t WindowsPlatform::output_device_count() { return static_cast<int32_t>(midiOutGetNumDevs()); }
+
+std::string WindowsPlatform::output_device_name(int32_t device) {
+  // A device that is gone leaves the record empty, so its name is "".
+  MIDIOUTCAPSA caps{};
+  midiOutGetDevCapsA(static_cast<UINT>(device), &caps, sizeof caps);
+  return std::string(caps.szPname, strnlen(caps.szPname, sizeof caps.szPname));
+}
+
+MidiPort* WindowsPlatform::open_output(int32_t device, OutputDoneRoutine done) {
+  auto* port = new (std::nothrow) MidiPort;
+  if (port == nullptr) return nullptr;
+  port->done = done;
+  const UINT device_id = device == kDefaultDevice ? MIDI_MAPPER : static_cast<UINT>(device);
+  // The port exists before the open, so notifications during the open find it.
+  const MMRESULT result =
+      midiOutOpen(&port->handle, device_id, reinterpret_cast<DWORD_PTR>(&output_notification),
+                  reinterpret_cast<DWORD_PTR>(port), CALLBACK_FUNCTION);
+  if (result != MMSYSERR_NOERROR || port->handle == nullptr) {
+    delete port;
+    return nullptr;
+  }
+  return port;
+}
+
+void WindowsPlatform::close_output(MidiPort* port) {
+  midiOutClose(port->handle);
+  delete port;
+}
+
+void WindowsPlatform::send_short_message(MidiPort* port, uint32_t message) {
+  midiOutShortMsg(port->handle, message);
+}
+
+void WindowsPlatform::prepare_long_message(MidiPort* port, LongMessage& message) {
+  MIDIHDR& header = port->header;
+  header = MIDIHDR{};
+  // The API takes a non-const buffer but only reads an output buffer.
+  header.lpData = const_cast<LPSTR>(reinterpret_cast<const char*>(message.data));
+  header.dwBufferLength = static_cast<DWORD>(message.length);
+  header.dwFlags = 0;
+  midiOutPrepareHeader(port->handle, &header, sizeof header);
+  message.backend_data = &header;
+}
+
+bool WindowsPlatform::send_long_message(MidiPort* port, LongMessage& message) {
+  auto* header = static_cast<MIDIHDR*>(message.backend_data);
+  return midiOutLongMsg(port->handle, header, sizeof *header) == MMSYSERR_NOERROR;
+}
+
+void WindowsPlatform::release_long_message(MidiPort* port, LongMessage& message) {
+  auto* header = static_cast<MIDIHDR*>(message.backend_data);
+  midiOutUnprepareHeader(port->handle, header, sizeof *header);
+  message.backend_data = nullptr;
+}
+
+}  // namespace tactus::player

@@ -1,0 +1,40 @@
+// The platform object of a Windows build: its clock and wake-up object.
+#include "player/backends/windows/windows_platform.h"
+
+namespace tactus::player {
+
+static_assert(kWaitForever == INFINITE, "a wait without limit passes straight through");
+
+WindowsPlatform::WindowsPlatform()
+    : wake_event_(CreateEventA(nullptr, FALSE, FALSE, nullptr)),
+      playback_over_event_(CreateEventA(nullptr, TRUE, FALSE, nullptr)) {}
+
+WindowsPlatform::~WindowsPlatform() {
+  restore_timer_resolution();
+  CloseHandle(playback_over_event_);
+  CloseHandle(wake_event_);
+}
+
+uint32_t WindowsPlatform::clock_ms() { return timeGetTime(); }
+
+void WindowsPlatform::wait(uint32_t timeout_ms) { WaitForSingleObject(wake_event_, timeout_ms); }
+
+void WindowsPlatform::wake() { SetEvent(wake_event_); }
+
+// The default timer granularity of about 15.6 ms would make a timed wait late
+// by up to that much; 1 ms keeps every due time within a millisecond.
+void WindowsPlatform::raise_timer_resolution() {
+  if (!timer_resolution_raised_) timer_resolution_raised_ = timeBeginPeriod(1) == TIMERR_NOERROR;
+}
+
+void WindowsPlatform::restore_timer_resolution() {
+  if (timer_resolution_raised_) timeEndPeriod(1);
+  timer_resolution_raised_ = false;
+}
+
+Platform& system_platform() {
+  static WindowsPlatform platform;
+  return platform;
+}
+
+}  // namespace tactus::player

@@ -1,0 +1,76 @@
+// The player's platform on Windows: the multimedia MIDI output API, the
+// multimedia millisecond clock, a kernel event as the wake-up object and the
+// console control handler.
+#ifndef TACTUS_PLAYER_BACKENDS_WINDOWS_WINDOWS_PLATFORM_H
+#define TACTUS_PLAYER_BACKENDS_WINDOWS_WINDOWS_PLATFORM_H
+
+#ifndef WIN32_LEAN_AND_MEAN
+#define WIN32_LEAN_AND_MEAN
+#endif
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#include <windows.h>
+// After windows.h, which it needs.
+#include <mmsystem.h>
+
+#include "player/platform.h"
+
+namespace tactus::player {
+
+// One header per port: the player has at most one long message outstanding,
+// and reusing the header keeps playback free of allocation.
+struct MidiPort {
+  HMIDIOUT handle = nullptr;
+  OutputDoneRoutine done = nullptr;
+  MIDIHDR header{};
+};
+
+class WindowsPlatform final : public Platform {
+ public:
+  WindowsPlatform();
+  ~WindowsPlatform() override;
+  WindowsPlatform(const WindowsPlatform&) = delete;
+  WindowsPlatform& operator=(const WindowsPlatform&) = delete;
+
+  int32_t output_device_count() override;
+  std::string output_device_name(int32_t device) override;
+  MidiPort* open_output(int32_t device, OutputDoneRoutine done) override;
+  void close_output(MidiPort* port) override;
+  void send_short_message(MidiPort* port, uint32_t message) override;
+  void prepare_long_message(MidiPort* port, LongMessage& message) override;
+  bool send_long_message(MidiPort* port, LongMessage& message) override;
+  void release_long_message(MidiPort* port, LongMessage& message) override;
+
+  uint32_t clock_ms() override;
+  void wait(uint32_t timeout_ms) override;
+  void wake() override;
+
+  void install_interrupt_handler(InterruptRoutine routine) override;
+  void remove_interrupt_handler() override;
+
+ private:
+  void raise_timer_resolution();
+  void restore_timer_resolution();
+
+  // Auto-reset: SetEvent on an event nobody waits for leaves it signalled,
+  // so the next wait returns at once and no wake-up is lost.
+  HANDLE wake_event_;
+  // Manual reset: signalled when playback has wound down, which releases a
+  // control handler that holds the process for it.
+  HANDLE playback_over_event_;
+  bool timer_resolution_raised_ = false;
+};
+
+// The notification routine of every open port; its instance value is the
+// port.
+void CALLBACK output_notification(HMIDIOUT handle, UINT message, DWORD_PTR instance, DWORD_PTR parameter1,
+                                  DWORD_PTR parameter2);
+
+// The handler installed for playback: it calls the interrupt routine and
+// reports every control event as handled.
+BOOL WINAPI console_control_handler(DWORD control_type);
+
+}  // namespace tactus::player
+
+#endif
