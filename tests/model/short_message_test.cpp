@@ -28,7 +28,7 @@ TEST_F(ShortMessages, PackingExamples) {
   EXPECT_EQ(event_to_short_message(program_change_new(track, 0, 15, 5)), word(0xCF, 0x05, 0x00));
   unsigned char sysex[] = {0xF0, 0xF7};
   EXPECT_EQ(event_to_short_message(sysex_new(track, 0, 2, sysex)), 0u);
-  EXPECT_EQ(event_to_short_message(meta_new(track, 0, 0x51, 3, sysex)), 0u);
+  EXPECT_EQ(event_to_short_message(meta_new(track, 0, 0x51, 2, sysex)), 0u);
   EXPECT_EQ(event_to_short_message(nullptr), 0u);
 }
 
