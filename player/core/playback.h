@@ -1,0 +1,41 @@
+// Playing a loaded sequence in real time to the ports of its tracks.
+#ifndef TACTUS_PLAYER_CORE_PLAYBACK_H
+#define TACTUS_PLAYER_CORE_PLAYBACK_H
+
+#include <atomic>
+#include <cstdint>
+#include <span>
+
+#include "player/platform.h"
+#include "tactus/model.h"
+
+namespace tactus::player {
+
+// Shared between the main thread and the platform's notification contexts.
+// `interrupted` is set by console_interrupt_handler and stays set for the
+// rest of the playback; `long_message_done` is set by output_done_callback
+// and cleared before each long message is sent.
+extern std::atomic<int> interrupted;
+extern std::atomic<int> long_message_done;
+
+// Registered with every port that is opened: a port is done with a long
+// message. Safe at any time, also outside playback.
+void output_done_callback();
+
+// Installed during playback: a console interrupt. Async-signal-safe.
+void console_interrupt_handler();
+
+// Walks the events of the sequence in time order and sends each one to the
+// port of its track (track_ports[track number]; null or beyond the table:
+// not sent). Events with from_tick <= tick <= to_tick are in range (a
+// negative bound is no bound) and are sent at their due time; the others
+// are not waited for, and only those that are no notes are sent, at once.
+// After an interrupt the rest goes out at once without note starts. Then the
+// ports stay open for extra_time seconds, and every note still sounding gets
+// a note end.
+void play_sequence(Platform& platform, Sequence* sequence, std::span<MidiPort* const> track_ports,
+                   int32_t from_tick, int32_t to_tick, float extra_time);
+
+}  // namespace tactus::player
+
+#endif
