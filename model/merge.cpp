@@ -31,67 +31,82 @@ struct OrderBuilder {
   }
 };
 
-// The next unmerged event of one track, with its key copied out so that the
-// heap compares without touching the events.
-struct Cursor {
-  Event* event;
-  int32_t tick;
-  int32_t number;
+// The merge is a tournament (loser) tree over the tracks that have events.
+// A key packs (tick, leaf) into one unsigned 64-bit number, the tick biased
+// so that unsigned order is signed tick order and the leaf (tracks in number
+// order) breaking ties; every match is then a single comparison that the
+// compiler can make without branches.
+constexpr uint64_t exhausted = UINT64_MAX;
+
+uint64_t key_of(int32_t tick, size_t leaf) {
+  return uint64_t{static_cast<uint32_t>(tick) ^ 0x80000000u} << 32 | leaf;
+}
+
+struct Tournament {
+  size_t leaf_count;  // a power of two; leaves beyond the tracks stay empty
+  Event** cursors;    // per leaf, the next event of its track to merge
+  uint64_t* losers;   // per inner node 1 .. leaf_count - 1, the key that lost there
 };
 
-bool comes_before(const Cursor& a, const Cursor& b) {
-  return a.tick < b.tick || (a.tick == b.tick && a.number < b.number);
+// Plays every match once; `scratch` holds 2 * leaf_count keys. Gives the key
+// of the overall winner.
+uint64_t play_first_round(const Tournament& tournament, uint64_t* scratch) {
+  size_t leaves = tournament.leaf_count;
+  for (size_t leaf = 0; leaf < leaves; ++leaf) {
+    Event* event = tournament.cursors[leaf];
+    scratch[leaves + leaf] = event != nullptr ? key_of(event->tick, leaf) : exhausted;
+  }
+  for (size_t node = leaves - 1; node > 0; --node) {
+    uint64_t left = scratch[2 * node];
+    uint64_t right = scratch[2 * node + 1];
+    scratch[node] = left < right ? left : right;
+    tournament.losers[node] = left < right ? right : left;
+  }
+  // With a single leaf, scratch[1] is that leaf.
+  return scratch[1];
 }
 
-void sift_down(Cursor* heap, size_t size, size_t index) {
-  Cursor moving = heap[index];
-  for (;;) {
-    size_t child = 2 * index + 1;
-    if (child >= size) break;
-    if (child + 1 < size && comes_before(heap[child + 1], heap[child])) ++child;
-    if (!comes_before(heap[child], moving)) break;
-    heap[index] = heap[child];
-    index = child;
-  }
-  heap[index] = moving;
-}
-
-void merge_with_heap(Sequence* sequence, Cursor* heap) {
-  size_t size = 0;
-  for (Track* track = sequence->first_track; track != nullptr; track = track->next) {
-    if (track->first_event != nullptr)
-      heap[size++] = Cursor{track->first_event, track->first_event->tick, track->number};
-  }
-  for (size_t i = size / 2; i-- > 0;) sift_down(heap, size, i);
-
+// Takes the winner's event, advances its track and replays the matches on
+// the way from its leaf to the root.
+void merge_by_tournament(Sequence* sequence, const Tournament& tournament, uint64_t winner) {
   OrderBuilder order{sequence, nullptr};
-  while (size > 1) {
-    Cursor& top = heap[0];
-    const Cursor& rival = size == 2 || comes_before(heap[1], heap[2]) ? heap[1] : heap[2];
-    // Take the whole run of the leading track that still sorts before the
-    // runner-up: chords and dense passages then cost no heap work.
-    Event* event = top.event;
+  size_t leaves = tournament.leaf_count;
+  while (winner != exhausted) {
+    auto leaf = static_cast<size_t>(winner & 0xFFFFFFFFu);
+    Event* event = tournament.cursors[leaf];
+    int32_t tick = event->tick;
+    // The following events of the same tick in the winner's track have the
+    // winner's key, so they win too: chords need no replay.
     do {
       order.append(event);
       event = event->next_in_track;
-    } while (event != nullptr &&
-             (event->tick < rival.tick || (event->tick == rival.tick && top.number < rival.number)));
-    if (event == nullptr) {
-      heap[0] = heap[--size];
-    } else {
-      top.event = event;
-      top.tick = event->tick;
+    } while (event != nullptr && event->tick == tick);
+    tournament.cursors[leaf] = event;
+    uint64_t key = event != nullptr ? key_of(event->tick, leaf) : exhausted;
+    for (size_t node = (leaves + leaf) / 2; node > 0; node /= 2) {
+      uint64_t other = tournament.losers[node];
+      bool stays = key < other;
+      tournament.losers[node] = stays ? other : key;
+      key = stays ? key : other;
     }
-    sift_down(heap, size, 0);
-  }
-  if (size == 1) {
-    for (Event* event = heap[0].event; event != nullptr; event = event->next_in_track) order.append(event);
+    winner = key;
   }
   order.finish();
 }
 
-// Without memory for a heap: merge the tracks into the order one at a time.
-// Slower (O(N k)) but needs nothing.
+// `keys` holds 3 * leaf_count keys, `cursors` leaf_count events.
+void merge_tracks(Sequence* sequence, size_t leaf_count, Event** cursors, uint64_t* keys) {
+  size_t leaf = 0;
+  for (Track* track = sequence->first_track; track != nullptr; track = track->next) {
+    if (track->first_event != nullptr) cursors[leaf++] = track->first_event;
+  }
+  while (leaf < leaf_count) cursors[leaf++] = nullptr;
+  Tournament tournament{leaf_count, cursors, keys};
+  merge_by_tournament(sequence, tournament, play_first_round(tournament, keys + leaf_count));
+}
+
+// Without memory for the tree: merge the tracks into the order one at a
+// time. Slower (O(N k)) but needs nothing.
 void merge_track_by_track(Sequence* sequence) {
   for (Track* track = sequence->first_track; track != nullptr; track = track->next) {
     Event* placed = sequence->first_event;
@@ -112,26 +127,33 @@ void merge_track_by_track(Sequence* sequence) {
   }
 }
 
-constexpr size_t stack_heap_capacity = 64;
+constexpr size_t stack_leaf_capacity = 64;
 
 }  // namespace
 
 void link_sequence_order(Sequence* sequence) {
   sequence->first_event = nullptr;
   sequence->last_event = nullptr;
-  size_t track_count = sequence->track_count > 0 ? static_cast<size_t>(sequence->track_count) : 0;
-  if (track_count <= stack_heap_capacity) {
-    Cursor heap[stack_heap_capacity];
-    merge_with_heap(sequence, heap);
+  size_t tracks_with_events = 0;
+  for (Track* track = sequence->first_track; track != nullptr; track = track->next) {
+    if (track->first_event != nullptr) ++tracks_with_events;
+  }
+  size_t leaf_count = 1;
+  while (leaf_count < tracks_with_events) leaf_count *= 2;
+  if (leaf_count <= stack_leaf_capacity) {
+    Event* cursors[stack_leaf_capacity];
+    uint64_t keys[3 * stack_leaf_capacity];
+    merge_tracks(sequence, leaf_count, cursors, keys);
     return;
   }
-  auto* heap = static_cast<Cursor*>(std::malloc(track_count * sizeof(Cursor)));
-  if (heap == nullptr) {
+  void* memory = std::malloc(leaf_count * (3 * sizeof(uint64_t) + sizeof(Event*)));
+  if (memory == nullptr) {
     merge_track_by_track(sequence);
     return;
   }
-  merge_with_heap(sequence, heap);
-  std::free(heap);
+  auto* keys = static_cast<uint64_t*>(memory);
+  merge_tracks(sequence, leaf_count, reinterpret_cast<Event**>(keys + 3 * leaf_count), keys);
+  std::free(memory);
 }
 
 }  // namespace tactus::internal
