@@ -1,0 +1,202 @@
+// When playback sends: due times through the tempo map, the clock origin,
+// clock wrap-around, and waits that end early.
+#include <gtest/gtest.h>
+
+#include <limits>
+
+#include "playback_fixture.h"
+#include "player/core/due_time.h"
+
+namespace tactus::player::testing {
+namespace {
+
+using PlaybackTiming = PlaybackTest;
+
+TEST_F(PlaybackTiming, TheFirstWaitedEventIsDueAtOnceHoweverLateItLies) {
+  const unsigned char name[] = {'L', 'e', 'a', 'd'};
+  meta_new(track0, 0, 0x03, 4, name);
+  tempo_new(track0, 0, 120.0f);
+  control_change_new(track0, 1920, 0, 7, 100);
+  control_change_new(track0, 2400, 0, 7, 90);
+  play();
+  EXPECT_EQ(platform.sent,
+            (std::vector<SentMessage>{short_at(0, word(0xB0, 7, 100)), short_at(500, word(0xB0, 7, 90))}));
+  EXPECT_EQ(wait_limits(), (std::vector<uint32_t>{500}));
+}
+
+TEST_F(PlaybackTiming, DueTimesFollowTheTempoMap) {
+  // 120 bpm for two beats (1000 ms), then 60 bpm: a beat lasts 1000 ms.
+  tempo_new(track0, 0, 120.0f);
+  tempo_new(track0, 960, 60.0f);
+  control_change_new(track0, 0, 0, 1, 0);
+  control_change_new(track0, 960, 0, 2, 0);
+  control_change_new(track0, 1440, 0, 3, 0);
+  control_change_new(track0, 1500, 0, 4, 0);  // 60 ticks at 1000 ms a beat: 125 ms
+  play();
+  EXPECT_EQ(platform.sent, (std::vector<SentMessage>{
+                               short_at(0, word(0xB0, 1)),
+                               short_at(1000, word(0xB0, 2)),
+                               short_at(2000, word(0xB0, 3)),
+                               short_at(2125, word(0xB0, 4)),
+                           }));
+}
+
+TEST(PlaybackDueTime, IsTruncatedNotRounded) {
+  // 5000 ticks a quarter note at 120 bpm: a tick lasts 0.1 ms, so tick 19
+  // lies at 0.0019 s.
+  Sequence* sequence = sequence_new(0, DIVISION_PPQ, 5000);
+  Track* track = sequence_add_track(sequence);
+  control_change_new(track, 0, 0, 1, 0);
+  control_change_new(track, 9, 0, 2, 0);
+  control_change_new(track, 19, 0, 3, 0);
+  control_change_new(track, 20, 0, 4, 0);
+  TestPlatform platform;
+  platform.device_names = {"only"};
+  std::vector<MidiPort*> ports = {platform.open_output(0, output_done_callback)};
+  play_sequence(platform, sequence, ports, -1, -1, 0);
+  ASSERT_EQ(platform.sent.size(), 4u);
+  EXPECT_EQ(platform.sent[1].time, 0u);
+  EXPECT_EQ(platform.sent[2].time, 1u);
+  EXPECT_EQ(platform.sent[3].time, 2u);
+  sequence_free(sequence);
+}
+
+TEST(PlaybackDueTime, WrapsModulo2To32) {
+  EXPECT_EQ(due_time_ms(0.0019), 1u);
+  EXPECT_EQ(due_time_ms(0.0), 0u);
+  EXPECT_EQ(due_time_ms(1.5), 1500u);
+  EXPECT_EQ(due_time_ms(4294967.25), 4294967250u);
+  EXPECT_EQ(due_time_ms(4294967.5), 204u);  // 4294967500 - 2^32
+  // A negative time truncates toward zero, then wraps: -1 ms is 2^32 - 1.
+  EXPECT_EQ(due_time_ms(-0.0015), 4294967295u);
+  EXPECT_EQ(due_time_ms(-0.5), 4294966796u);
+  // 2^30 s is 2^32 * 250000 ms; 10^15 s is 10^18 ms.
+  EXPECT_EQ(due_time_ms(1073741824.0), 0u);
+  EXPECT_EQ(due_time_ms(1073741824.5), 500u);
+  EXPECT_EQ(due_time_ms(1e15), 2808348672u);
+}
+
+TEST(PlaybackDueTime, NonFiniteTimesCountAsZero) {
+  EXPECT_EQ(due_time_ms(std::numeric_limits<double>::quiet_NaN()), 0u);
+  EXPECT_EQ(due_time_ms(std::numeric_limits<double>::infinity()), 0u);
+  EXPECT_EQ(due_time_ms(-std::numeric_limits<double>::infinity()), 0u);
+  // Seconds whose milliseconds overflow the double.
+  EXPECT_EQ(due_time_ms(1e308), 0u);
+}
+
+class PlaybackNearClockWrap : public PlaybackTest {
+ protected:
+  PlaybackNearClockWrap() : PlaybackTest(0xFFFFFFFFu - 120) {}
+};
+
+TEST_F(PlaybackNearClockWrap, ClockWrapDoesNotDisturbTheTiming) {
+  for (int32_t i = 0; i < 5; ++i) control_change_new(track0, i * 96, 0, 1, i);
+  play(-1, -1, 0.5f);
+  std::vector<SentMessage> expected;
+  for (uint32_t i = 0; i < 5; ++i) expected.push_back(short_at(i * 100, word(0xB0, 1, i)));
+  EXPECT_EQ(platform.sent, expected);
+  EXPECT_EQ(wait_limits(), (std::vector<uint32_t>{100, 100, 100, 100, 500}));
+  EXPECT_EQ(platform.now(), 900u);
+}
+
+class PlaybackWithOriginAtZero : public PlaybackTest {
+ protected:
+  PlaybackWithOriginAtZero() : PlaybackTest(1000) {}
+};
+
+TEST_F(PlaybackWithOriginAtZero, AnOriginThatFallsOnZeroIsSetAgainAtTheNextWaitedEvent) {
+  // The first waited event is due at 1000 ms and the clock reads 1000: the
+  // origin computes to 0, which means "not set", so the next waited event
+  // fixes it afresh and is due at once too.
+  control_change_new(track0, 960, 0, 1, 0);
+  control_change_new(track0, 1056, 0, 2, 0);
+  control_change_new(track0, 1152, 0, 3, 0);
+  play(960, -1);
+  EXPECT_EQ(platform.sent, (std::vector<SentMessage>{short_at(0, word(0xB0, 1)), short_at(0, word(0xB0, 2)),
+                                                     short_at(100, word(0xB0, 3))}));
+}
+
+TEST_F(PlaybackTiming, AWaitWokenEarlyWaitsForTheRest) {
+  control_change_new(track0, 0, 0, 1, 0);
+  control_change_new(track0, 96, 0, 2, 0);
+  platform.wake_at(30);
+  play();
+  EXPECT_EQ(platform.sent,
+            (std::vector<SentMessage>{short_at(0, word(0xB0, 1)), short_at(100, word(0xB0, 2))}));
+  EXPECT_EQ(wait_limits(), (std::vector<uint32_t>{100, 70}));
+}
+
+TEST_F(PlaybackTiming, AnEventWhoseTimeHasPassedIsSentAtOnce) {
+  // A long message that takes 250 ms to complete delays the walk; the event
+  // due at 100 ms is then late and goes out at once, nothing is skipped.
+  const unsigned char sysex[] = {0xF0, 0x01, 0xF7};
+  platform.long_messages = LongMessages::kDoneLater;
+  platform.long_message_delay = 250;
+  sysex_new(track0, 0, 3, sysex);
+  control_change_new(track0, 96, 0, 1, 0);
+  control_change_new(track0, 480, 0, 2, 0);
+  play();
+  EXPECT_EQ(platform.sent,
+            (std::vector<SentMessage>{long_at(0, {0xF0, 0x01, 0xF7}), short_at(250, word(0xB0, 1)),
+                                      short_at(500, word(0xB0, 2))}));
+  EXPECT_EQ(wait_limits(), (std::vector<uint32_t>{kWaitForever, 250}));
+}
+
+TEST_F(PlaybackTiming, ExtraTimeKeepsThePortsOpenAfterTheLastEvent) {
+  note_on_new(track0, 0, 0, 60, 100);
+  note_off_new(track0, 480, 0, 60, 0);
+  play(-1, -1, 1.5f);
+  EXPECT_EQ(wait_limits(), (std::vector<uint32_t>{500, 1500}));
+  EXPECT_EQ(platform.now(), 2000u);
+  EXPECT_EQ(platform.log.back(), "remove");
+}
+
+TEST_F(PlaybackTiming, ExtraTimeIsNotShortenedByAStrayWakeUp) {
+  // The long message completes inside send, so its wake-up is still pending
+  // when the extra time begins.
+  const unsigned char sysex[] = {0xF0, 0x01, 0xF7};
+  sysex_new(track0, 0, 3, sysex);
+  platform.wake_at(700);
+  play(-1, -1, 1.0f);
+  EXPECT_EQ(platform.now(), 1000u);
+  ASSERT_GE(platform.waits.size(), 2u);
+  EXPECT_EQ(platform.waits.back().end, 1000u);
+}
+
+TEST(PlaybackExtraTime, LimitsOfTheWait) {
+  EXPECT_FALSE(has_extra_time(0.0f));
+  EXPECT_FALSE(has_extra_time(-1.0f));
+  EXPECT_FALSE(has_extra_time(std::numeric_limits<float>::quiet_NaN()));
+  EXPECT_FALSE(has_extra_time(-std::numeric_limits<float>::infinity()));
+  EXPECT_TRUE(has_extra_time(0.0001f));
+  EXPECT_EQ(extra_time_ms(0.0001f), 0u);
+  EXPECT_EQ(extra_time_ms(1.5f), 1500u);
+  EXPECT_EQ(extra_time_ms(0.0019f), 1u);
+  EXPECT_EQ(extra_time_ms(4294967.0f), 4294967000u);
+  // Beyond 32 bits of milliseconds: the longest wait that still has a limit.
+  EXPECT_EQ(extra_time_ms(4294968.0f), kLongestTimedWait);
+  EXPECT_EQ(extra_time_ms(1e30f), kLongestTimedWait);
+  EXPECT_EQ(extra_time_ms(std::numeric_limits<float>::infinity()), kLongestTimedWait);
+}
+
+TEST_F(PlaybackTiming, ExtraTimeBelowOneMillisecondWaitsWithALimitOfZero) {
+  play(-1, -1, 0.0004f);
+  EXPECT_EQ(wait_limits(), (std::vector<uint32_t>{0}));
+}
+
+TEST_F(PlaybackTiming, NoExtraTimeForZeroNegativeOrNaN) {
+  for (float extra : {0.0f, -2.0f, std::numeric_limits<float>::quiet_NaN()}) {
+    play(-1, -1, extra);
+  }
+  EXPECT_TRUE(platform.waits.empty());
+}
+
+TEST_F(PlaybackTiming, AnEndlessExtraTimeStillHasALimit) {
+  platform.interrupt_at(5000);
+  play(-1, -1, std::numeric_limits<float>::infinity());
+  EXPECT_EQ(wait_limits(), (std::vector<uint32_t>{kLongestTimedWait}));
+  EXPECT_EQ(platform.now(), 5000u);
+}
+
+}  // namespace
+}  // namespace tactus::player::testing
