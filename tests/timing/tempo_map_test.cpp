@@ -53,6 +53,17 @@ TEST(TempoMapPpq, TickResultsTruncateTowardZero) {
   EXPECT_EQ(sequence_get_tick_from_beat(sequence.get(), -0.999f), -479);
 }
 
+TEST(TempoMapPpq, SecondsToTickRoundsBeatsToFloat) {
+  auto sequence = make_sequence(DIVISION_PPQ, 480);
+  add_tempo(sequence, 0, 0, 600000);  // 100 beats per minute
+  // 0.125 s are 0.208333... beats, 0.25 s 0.416666... beats; as floats just
+  // below, so 480 times them is 99.99999 and 199.99999 ticks.
+  EXPECT_EQ(sequence_get_tick_from_seconds(sequence.get(), 0.125f), 99);
+  EXPECT_EQ(sequence_get_tick_from_seconds(sequence.get(), 0.25f), 199);
+  // 0.3f lies a little above 0.3, its beats round to exactly 0.5.
+  EXPECT_EQ(sequence_get_tick_from_seconds(sequence.get(), 0.3f), 240);
+}
+
 TEST(TempoMapPpq, NegativeTicksUseTheSameFormulas) {
   auto sequence = make_sequence(DIVISION_PPQ, 480);
   add_tempo(sequence, 0, 0, 1000000);
@@ -97,6 +108,13 @@ TEST(TempoMapSmpte, DropFrameUsesFloatAndDouble2997) {
   EXPECT_EQ(float_2997, 29.969999313354492);
   EXPECT_EQ(sequence_get_seconds_from_tick(sequence.get(), 2398), 2398.0 / (80.0 * float_2997));
   EXPECT_NEAR(sequence_get_seconds_from_tick(sequence.get(), 2398), 1.0001668564150843, 1e-15);
+  // Beats come from the float 29.97 too.
+  EXPECT_EQ(sequence_get_beat_from_tick(sequence.get(), 2398), 2398.0 / 80.0 / float_2997 / 60.0 * 120.0);
+  // 3.75 s (7.5 beats) and 1.25 s are whole ticks in decimal: 8991 and 2997.
+  // The double 29.97 lies just above 29.97 and keeps them; the float, just
+  // below, would give one tick less.
+  EXPECT_EQ(sequence_get_tick_from_beat(sequence.get(), 7.5f), 8991);
+  EXPECT_EQ(sequence_get_tick_from_seconds(sequence.get(), 1.25f), 2997);
 }
 
 TEST(TempoMapSmpte, OtherFrameRates) {
