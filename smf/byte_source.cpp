@@ -15,7 +15,7 @@ ByteSource::ByteSource(std::FILE* stream) noexcept : data_(nullptr), size_(0), s
 
 ByteSource::~ByteSource() { std::free(buffer_); }
 
-bool ByteSource::read_block(uint64_t count, const unsigned char*& block) noexcept {
+bool ByteSource::read_block_after_fill(uint64_t count, const unsigned char*& block) noexcept {
   if (!fill_to(position_ + count)) return false;
   block = data_ + position_;
   position_ += count;

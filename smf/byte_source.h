@@ -43,7 +43,12 @@ class ByteSource {
   }
   // Points `block` at the next `count` bytes, valid until the next read;
   // false (cursor unmoved) when fewer remain in the file.
-  bool read_block(uint64_t count, const unsigned char*& block) noexcept;
+  bool read_block(uint64_t count, const unsigned char*& block) noexcept {
+    if (position_ > size_ || count > size_ - position_) return read_block_after_fill(count, block);
+    block = data_ + position_;
+    position_ += count;
+    return true;
+  }
   // Big-endian unsigned fields.
   bool read_u16(uint32_t& value) noexcept;
   bool read_u32(uint32_t& value) noexcept;
@@ -53,6 +58,7 @@ class ByteSource {
 
  private:
   bool read_byte_after_fill(unsigned char& byte) noexcept;
+  bool read_block_after_fill(uint64_t count, const unsigned char*& block) noexcept;
   // Makes the bytes before `end` available; false if the file ends first.
   bool fill_to(uint64_t end) noexcept;
   bool grow_buffer() noexcept;
