@@ -50,6 +50,10 @@ bool EndToEnd::await_arrivals(size_t count) {
   return false;
 }
 
+double arrival_tolerance_seconds(const Recording& recording) {
+  return static_cast<double>(recording.period) / recording.sample_rate + 0.003;
+}
+
 std::string describe(const std::vector<Bytes>& messages) {
   std::string text;
   for (const Bytes& message : messages) {

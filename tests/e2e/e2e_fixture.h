@@ -51,6 +51,15 @@ class EndToEnd : public ::testing::Test {
   std::unique_ptr<CaptureClient> capture_;
 };
 
+// How far the time between two arrivals may differ from the time between
+// their due times. A message is sent within a millisecond of its due time:
+// the clock counts whole milliseconds and due times are truncated to them;
+// waking takes a little more (allowed: two milliseconds, for a busy
+// machine). It then arrives at the start of the next JACK period, up to one
+// period later. Between two messages that gives one period plus three
+// milliseconds, either way.
+double arrival_tolerance_seconds(const Recording& recording);
+
 // Messages as hex text, for readable failures.
 std::string describe(const std::vector<Bytes>& messages);
 
