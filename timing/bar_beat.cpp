@@ -3,7 +3,6 @@
 // mbt position counts quarter-note ticks at the sequence's beat resolution.
 #include <cmath>
 
-#include "model/records.h"
 #include "tactus/timing.h"
 #include "timing/first_track.h"
 #include "timing/int32_conversion.h"

@@ -3,7 +3,6 @@
 // never normalised: 90 minutes stay 90 minutes.
 #include <cmath>
 
-#include "model/records.h"
 #include "tactus/timing.h"
 #include "timing/int32_conversion.h"
 

@@ -7,7 +7,7 @@
 namespace tactus {
 
 int32_t sequence_get_tick_from_marker(Sequence* sequence, const char* name) {
-  if (name == nullptr) return -1;
+  if (sequence == nullptr || name == nullptr) return -1;
   for (Event* event = internal::first_track_event(sequence); event != nullptr;
        event = event_get_next_in_track(event)) {
     const char* text = event_is_marker(event) ? marker_get_text(event) : nullptr;

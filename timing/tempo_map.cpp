@@ -1,6 +1,6 @@
 // Ticks to and from beats and seconds. For PPQ sequences beats are a plain
 // proportion and seconds follow the tempo; for SMPTE sequences it is the other
-// way round. Every call walks the first track from its start.
+// way round. Every walk starts afresh at the first track's first event.
 #include "tactus/timing.h"
 #include "timing/int32_conversion.h"
 #include "timing/tempo_cursor.h"
@@ -16,9 +16,9 @@ using internal::SpanRule;
 using internal::TempoWalk;
 using internal::tick_after;
 
-namespace {
+using internal::kSecondsPerMinute;
 
-constexpr double kSecondsPerMinute = 60.0;
+namespace {
 
 SpanRule smpte_beats_rule(Sequence* sequence) {
   return SpanRule::beats(sequence_get_resolution(sequence),
@@ -54,6 +54,7 @@ int32_t sequence_get_tick_from_beat(Sequence* sequence, float beat) {
 
 double sequence_get_seconds_from_tick(Sequence* sequence, int32_t tick) {
   if (!has_known_division(sequence)) return -1.0;
+  // A fresh cursor makes exactly one walk from the start.
   return internal::SecondsCursor(sequence).seconds_at(tick);
 }
 

@@ -6,7 +6,6 @@ namespace tactus::internal {
 namespace {
 
 constexpr float kDefaultTempo = 120.0f;
-constexpr double kSecondsPerMinute = 60.0;
 
 // tick − anchor as an exact integer (it may not fit 32 bits), rounded to float.
 float ticks_between(int32_t anchor, int32_t tick) {

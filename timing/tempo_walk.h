@@ -11,6 +11,8 @@
 
 namespace tactus::internal {
 
+inline constexpr double kSecondsPerMinute = 60.0;
+
 // Frames per second of an SMPTE division type. The walks and tick to seconds
 // use the float nearest to 29.97; the last step of beat to tick and seconds to
 // tick use the double 29.97.
