@@ -25,7 +25,8 @@ TACTUS_API int32_t sequence_get_tick_from_seconds(Sequence* sequence, float seco
 // ---- Position records ---------------------------------------------------------
 // Fields are stored as given, never normalised. to_string formats the fields
 // into the record's own text (at most 31 characters) and returns it; parse
-// resets the fields to their start values, then reads what matches.
+// resets the fields to their start values, then reads what matches (whole
+// numbers beyond the int32 range are clamped to it).
 
 TACTUS_API int32_t mb_position_get_measure(MbPosition* position);
 TACTUS_API int32_t mb_position_set_measure(MbPosition* position, int32_t measure);
