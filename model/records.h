@@ -42,12 +42,19 @@ struct Track {
 
 // Events are carved out of slabs owned by their sequence, so that loading a
 // large file costs a few allocations and freeing it a few more. Freed events
-// go on a free list for reuse.
+// go on a free list for reuse. The events that were given a buffer (SYSEX,
+// META) are listed in `owners`, so that freeing the sequence finds the
+// buffers without reading every event; when that list could not grow,
+// `owners_incomplete` is set and every event is read instead.
 struct EventSlab;
 struct EventPool {
   EventSlab* slabs;
   Event* free_list;
   size_t next_slab_capacity;
+  Event** owners;
+  size_t owner_count;
+  size_t owner_capacity;
+  bool owners_incomplete;
 };
 
 struct MbPosition {
@@ -101,7 +108,7 @@ namespace internal {
 // A zeroed event from the sequence's pool, linked nowhere; null when memory
 // is exhausted.
 Event* allocate_event(Sequence* sequence);
-// Returns an unlinked event (and its owned bytes) to the pool.
+// Returns an unlinked event (and its owned bytes, malloc'ed) to the pool.
 void release_event(Sequence* sequence, Event* event);
 
 // Links an event whose track and tick are set into both lists: after every
@@ -112,11 +119,12 @@ void insert_event(Event* event);
 void detach_event(Event* event);
 
 // Loading fast path. append_event_to_track links the event at the end of its
-// track only (its tick must not be below the track's last tick) and raises the
-// end tick; link_sequence_order then builds the sequence order of a sequence
-// whose sequence list is empty by a stable merge of the track lists: by tick,
-// equal ticks by track number, then track order. The result equals inserting
-// every event track after track with insert_event.
+// track only (its tick must not be below the track's last tick; its bytes, if
+// any, already set) and raises the end tick; link_sequence_order then builds
+// the sequence order of a sequence whose sequence list is empty by a stable
+// merge of the track lists: by tick, equal ticks by track number, then track
+// order. The result equals inserting every event track after track with
+// insert_event.
 void append_event_to_track(Event* event);
 void link_sequence_order(Sequence* sequence);
 
