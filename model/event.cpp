@@ -3,7 +3,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "model/records.h"
+#include "model/pool.h"
 
 namespace tactus {
 namespace {
@@ -46,6 +46,7 @@ Event* create_event_with_bytes(Track* track, int32_t tick, int32_t kind, int32_t
   event->word1 = word1;
   event->word2 = word2;
   event->bytes = copy;
+  internal::list_buffer_owner(track->sequence, event);
   internal::insert_event(event);
   return event;
 }

@@ -1,6 +1,6 @@
 // Sorted insertion into, and removal from, the two event lists. The scans
 // start at the tails because events mostly arrive in tick order.
-#include "model/records.h"
+#include "model/pool.h"
 
 namespace tactus::internal {
 
@@ -82,6 +82,7 @@ void append_event_to_track(Event* event) {
   }
   track->last_event = event;
   if (event->tick > track->end_tick) track->end_tick = event->tick;
+  if (event->bytes != nullptr) list_buffer_owner(track->sequence, event);
 }
 
 }  // namespace tactus::internal

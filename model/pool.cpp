@@ -1,9 +1,12 @@
 // Events are handed out from slabs of growing capacity so that a sequence of
 // a million events costs a few dozen allocations, and freeing it a few dozen
-// more plus one free() per SYSEX or META buffer.
+// more plus one free() per SYSEX or META buffer, found through the list of
+// buffer owners rather than by reading every event.
 #include "model/pool.h"
 
+#include <algorithm>
 #include <cstdlib>
+#include <functional>
 #include <new>
 
 namespace tactus {
@@ -35,6 +38,18 @@ EventSlab* add_slab(EventPool* pool) {
   return slab;
 }
 
+// Drops the entries that own nothing any more and the repeated ones.
+void compact_owners(EventPool* pool) {
+  Event** owners = pool->owners;
+  std::sort(owners, owners + pool->owner_count, std::less<Event*>());
+  size_t kept = 0;
+  for (size_t i = 0; i < pool->owner_count; ++i) {
+    if (owners[i]->bytes != nullptr && (kept == 0 || owners[kept - 1] != owners[i]))
+      owners[kept++] = owners[i];
+  }
+  pool->owner_count = kept;
+}
+
 }  // namespace
 
 namespace internal {
@@ -57,19 +72,48 @@ Event* allocate_event(Sequence* sequence) {
 
 void release_event(Sequence* sequence, Event* event) {
   std::free(event->bytes);
-  // A null buffer marks the event as owning nothing for free_event_pool.
+  // A null buffer tells free_event_pool that the event owns nothing.
   event->bytes = nullptr;
   event->next_in_track = sequence->pool.free_list;
   sequence->pool.free_list = event;
 }
 
+// An event freed and reused may be listed more than once, or now own
+// nothing; its null buffer after the first release makes that harmless, and
+// compaction keeps such entries from piling up.
+void list_buffer_owner(Sequence* sequence, Event* event) {
+  EventPool* pool = &sequence->pool;
+  if (pool->owners_incomplete) return;
+  if (pool->owner_count == pool->owner_capacity) compact_owners(pool);
+  // Growing only when compaction freed less than half keeps listing O(1)
+  // amortised.
+  if (pool->owner_count == pool->owner_capacity || pool->owner_count > pool->owner_capacity / 2) {
+    size_t capacity = pool->owner_capacity == 0 ? 64 : pool->owner_capacity * 2;
+    void* owners = std::realloc(pool->owners, capacity * sizeof(Event*));
+    if (owners == nullptr) {
+      pool->owners_incomplete = true;
+      return;
+    }
+    pool->owners = static_cast<Event**>(owners);
+    pool->owner_capacity = capacity;
+  }
+  pool->owners[pool->owner_count++] = event;
+}
+
 void free_event_pool(EventPool* pool) {
+  if (!pool->owners_incomplete) {
+    for (size_t i = 0; i < pool->owner_count; ++i) {
+      std::free(pool->owners[i]->bytes);
+      pool->owners[i]->bytes = nullptr;
+    }
+  }
+  std::free(pool->owners);
   EventSlab* slab = pool->slabs;
   while (slab != nullptr) {
     EventSlab* next = slab->next;
-    Event* events = slab_events(slab);
-    for (size_t i = 0; i < slab->used; ++i) {
-      if (events[i].bytes != nullptr) std::free(events[i].bytes);
+    if (pool->owners_incomplete) {
+      Event* events = slab_events(slab);
+      for (size_t i = 0; i < slab->used; ++i) std::free(events[i].bytes);
     }
     std::free(slab);
     slab = next;
