@@ -65,7 +65,12 @@ TEST_P(Interrupt, EndsTheWaitSendsTheNoteEndsAndExitsWithZero) {
   expect_no_note_left_on(messages);
 }
 
-INSTANTIATE_TEST_SUITE_P(CtrlCTerminationAndHangUp, Interrupt, ::testing::Values(SIGINT, SIGTERM, SIGHUP));
+std::string signal_name(const ::testing::TestParamInfo<int>& info) {
+  return info.param == SIGINT ? "SIGINT" : info.param == SIGTERM ? "SIGTERM" : "SIGHUP";
+}
+
+INSTANTIATE_TEST_SUITE_P(CtrlCTerminationAndHangUp, Interrupt, ::testing::Values(SIGINT, SIGTERM, SIGHUP),
+                         signal_name);
 
 double seconds_between(const Recording& recording, const Arrival& earlier, const Arrival& later) {
   return static_cast<double>(later.frame - earlier.frame) / recording.sample_rate;

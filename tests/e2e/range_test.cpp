@@ -1,6 +1,8 @@
 // The playback range in each of its notations, on real ports.
 #include <gtest/gtest.h>
 
+#include <ostream>
+
 #include "e2e_fixture.h"
 
 namespace tactus::e2e {
@@ -41,6 +43,14 @@ struct Notation {
   const char* to;
 };
 
+void PrintTo(const Notation& notation, std::ostream* out) { *out << notation.from << " to " << notation.to; }
+
+// The notation's prefix names the test.
+std::string notation_name(const ::testing::TestParamInfo<Notation>& info) {
+  const std::string from = info.param.from;
+  return from.substr(0, from.find(':'));
+}
+
 class RangeNotation : public EndToEnd, public ::testing::WithParamInterface<Notation> {};
 
 TEST_P(RangeNotation, PlaysFromBeatTwoToBeatFour) {
@@ -56,7 +66,8 @@ INSTANTIATE_TEST_SUITE_P(EveryNotation, RangeNotation,
                                            Notation{"time:1", "time:2"},
                                            Notation{"hms:0:00:01", "hms:0:00:02"},
                                            Notation{"hmsf:0:00:00:30", "hmsf:0:00:01:30"},
-                                           Notation{"marker:verse", "marker:end"}));
+                                           Notation{"marker:verse", "marker:end"}),
+                         notation_name);
 
 TEST_F(EndToEnd, ARangeThatEndsBeforeItStartsSendsNoNoteButEveryController) {
   Played played = play(beats_song(), {"--out", kPort0, "--from", "tick:1920", "--to", "tick:960"});
