@@ -1,0 +1,15 @@
+// The reader on arbitrary bytes: whatever it gives back must be a
+// well-formed Sequence, and freeing it must release everything.
+#include <cstddef>
+#include <cstdint>
+
+#include "fuzz/sequence_invariants.h"
+#include "smf/reader.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  tactus::Sequence* sequence = tactus::internal::load_sequence_from_memory(data, size);
+  if (sequence == nullptr) return 0;
+  tactus::fuzz::check_loaded_sequence(sequence);
+  tactus::sequence_free(sequence);
+  return 0;
+}
