@@ -123,7 +123,9 @@ class TempFile {
     std::FILE* file = std::fopen(path_.c_str(), "wb");
     EXPECT_NE(file, nullptr) << path_;
     if (file == nullptr) return;
-    EXPECT_EQ(std::fwrite(bytes.begin(), 1, bytes.size(), file), bytes.size());
+    if (bytes.size() > 0) {  // an empty vector's data may be null
+      EXPECT_EQ(std::fwrite(bytes.begin(), 1, bytes.size(), file), bytes.size());
+    }
     EXPECT_EQ(std::fclose(file), 0);
   }
   ~TempFile() { std::remove(path_.c_str()); }
