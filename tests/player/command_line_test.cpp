@@ -126,6 +126,16 @@ TEST_F(CommandLine, ASuccessfulRunPrintsNothing) {
   EXPECT_EQ(result.err, "");
 }
 
+TEST_F(CommandLine, AnInterruptedRunEndsNormally) {
+  platform.interrupt_at(400);
+  const RunResult result = run_tactus(platform, {"--extra-time", "10", song.path()});
+  EXPECT_EQ(result.status, 0);
+  EXPECT_EQ(result.out, "");
+  EXPECT_EQ(result.err, "");
+  EXPECT_EQ(platform.log, (std::vector<std::string>{"open default", "install", "remove", "close default"}));
+  EXPECT_EQ(platform.now(), 400u);
+}
+
 TEST_F(CommandLine, ExtraTimeIsReadAsANumberOfSeconds) {
   EXPECT_EQ(run_tactus(platform, {"--extra-time", "1.5", song.path()}).status, 0);
   ASSERT_EQ(platform.waits.size(), 1u);

@@ -89,6 +89,14 @@ TEST_F(PlaybackInterrupts, DuringTheExtraTimeEndsItEarly) {
   EXPECT_EQ(platform.now(), 700u);
 }
 
+TEST_F(PlaybackInterrupts, AfterTheLastEventSkipsTheExtraTime) {
+  add_notes(track0, 2);
+  platform.interrupt_after_message(5);  // the last note end
+  play(-1, -1, 2.0f);
+  EXPECT_EQ(wait_limits(), (std::vector<uint32_t>{50, 50, 50}));
+  EXPECT_EQ(platform.now(), 150u);
+}
+
 TEST_F(PlaybackInterrupts, AfterPlaybackGetsThePlatformsDefaultTreatment) {
   add_notes(track0, 1);
   play();

@@ -5,6 +5,8 @@
 #include <limits>
 #include <stdexcept>
 
+#include "allocation_count.h"
+
 namespace tactus::player::testing {
 
 namespace {
@@ -39,14 +41,17 @@ void TestPlatform::schedule(uint64_t time, std::function<void()> run) {
 }
 
 void TestPlatform::interrupt_at(uint64_t time) {
+  NotCounted not_counted;
   schedule(time, [this] { interrupt(); });
 }
 
 void TestPlatform::wake_at(uint64_t time) {
+  NotCounted not_counted;
   schedule(time, [this] { wake(); });
 }
 
 void TestPlatform::interrupt() {
+  NotCounted not_counted;
   if (interrupt_routine_ == nullptr) {
     ++interrupts_while_not_installed;
     return;
@@ -54,13 +59,18 @@ void TestPlatform::interrupt() {
   interrupt_routine_();
 }
 
-int32_t TestPlatform::output_device_count() { return static_cast<int32_t>(device_names.size()); }
+int32_t TestPlatform::output_device_count() {
+  NotCounted not_counted;
+  return static_cast<int32_t>(device_names.size());
+}
 
 std::string TestPlatform::output_device_name(int32_t device) {
+  NotCounted not_counted;
   return device >= 0 && static_cast<size_t>(device) < device_names.size() ? device_names[device] : "";
 }
 
 MidiPort* TestPlatform::open_output(int32_t device, OutputDoneRoutine done) {
+  NotCounted not_counted;
   const bool exists = device == kDefaultDevice
                           ? default_device_available
                           : device >= 0 && static_cast<size_t>(device) < device_names.size();
@@ -77,25 +87,30 @@ MidiPort* TestPlatform::open_output(int32_t device, OutputDoneRoutine done) {
 }
 
 void TestPlatform::close_output(MidiPort* port) {
+  NotCounted not_counted;
   log.push_back("close " + device_text(port));
   port->done();
 }
 
 void TestPlatform::message_sent() {
+  NotCounted not_counted;
   if (static_cast<int>(sent.size()) - 1 == interrupt_message_index_) interrupt();
 }
 
 void TestPlatform::send_short_message(MidiPort* port, uint32_t message) {
+  NotCounted not_counted;
   sent.push_back({port->device, now_, message, {}});
   message_sent();
 }
 
 void TestPlatform::prepare_long_message(MidiPort* port, LongMessage& message) {
+  NotCounted not_counted;
   if (message.backend_data != nullptr) throw std::logic_error("long message prepared twice");
   message.backend_data = port;
 }
 
 bool TestPlatform::send_long_message(MidiPort* port, LongMessage& message) {
+  NotCounted not_counted;
   if (message.backend_data != port) throw std::logic_error("long message sent unprepared");
   if (long_messages == LongMessages::kRefused) return false;
   sent.push_back(
@@ -111,15 +126,20 @@ bool TestPlatform::send_long_message(MidiPort* port, LongMessage& message) {
 }
 
 void TestPlatform::release_long_message(MidiPort* port, LongMessage& message) {
+  NotCounted not_counted;
   if (message.backend_data != port) throw std::logic_error("long message released unprepared");
   message.backend_data = nullptr;
 }
 
-uint32_t TestPlatform::clock_ms() { return clock_start_ + static_cast<uint32_t>(now_); }
+uint32_t TestPlatform::clock_ms() {
+  NotCounted not_counted;
+  return clock_start_ + static_cast<uint32_t>(now_);
+}
 
 // Time passes only here: up to the limit, or up to the first scripted action
 // that wakes the waiter. A pending wake-up ends the wait at once.
 void TestPlatform::wait(uint32_t timeout_ms) {
+  NotCounted not_counted;
   if (waits.size() >= kMostWaits) throw std::runtime_error("the player keeps waiting: it spins");
   const uint64_t start = now_;
   if (static_cast<int>(waits.size()) == interrupt_wait_index_) interrupt();
@@ -142,15 +162,23 @@ void TestPlatform::wait(uint32_t timeout_ms) {
   waits.push_back({timeout_ms, start, now_});
 }
 
-void TestPlatform::wake() { wake_pending_ = true; }
+void TestPlatform::wake() {
+  NotCounted not_counted;
+  wake_pending_ = true;
+}
 
 void TestPlatform::install_interrupt_handler(InterruptRoutine routine) {
+  NotCounted not_counted;
   log.push_back("install");
   interrupt_routine_ = routine;
   if (interrupt_on_install_) interrupt();
+  // From here to the removal, playback walks the events and may not allocate.
+  start_counting_allocations();
 }
 
 void TestPlatform::remove_interrupt_handler() {
+  NotCounted not_counted;
+  stop_counting_allocations();
   log.push_back("remove");
   interrupt_routine_ = nullptr;
 }
