@@ -41,7 +41,6 @@ std::tuple<std::vector<Key>, std::vector<int32_t>> build(const Layout& layout, b
         continue;
       }
       Event* event = internal::allocate_event(sequence);
-      *event = Event{};
       event->track = track;
       event->tick = ticks[i];
       event->kind = NOTE_ON;
