@@ -122,12 +122,13 @@ bool writer_put_header(WriterSink& sink, Sequence* sequence) {
 
 bool writer_put_track_content(WriterSink& sink, Track* track) {
   // Deltas are taken in 64 bits: the difference of two 32-bit ticks may not
-  // fit in 32.
+  // fit in 32. The track starts at tick 0 and its events are sorted, so a
+  // negative tick shows as a negative delta, which put_vlq refuses.
   int64_t previous_tick = 0;
   for (Event* event = track_get_first_event(track); event != nullptr;
        event = event_get_next_in_track(event)) {
     const int64_t tick = event_get_tick(event);
-    if (tick < 0 || !sink.put_vlq(tick - previous_tick) || !put_message(sink, event)) return false;
+    if (!sink.put_vlq(tick - previous_tick) || !put_message(sink, event)) return false;
     previous_tick = tick;
   }
   if (!sink.put_vlq(int64_t{track_get_end_tick(track)} - previous_tick)) return false;

@@ -1,0 +1,298 @@
+// What a save does to the file system: refusals that write nothing, write
+// failures that are reported, and replacement of an existing file only by a
+// complete new one.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "model/records.h"
+#include "tactus/model.h"
+#include "tactus/smf.h"
+#include "tests/smf/writer_scratch.h"
+
+#ifndef _WIN32
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#ifdef __linux__
+#include <sys/sysmacros.h>
+#endif
+#endif
+
+using namespace tactus;
+using tactus::test::Bytes;
+using tactus::test::read_file;
+using tactus::test::saved_bytes;
+using tactus::test::ScratchDirectory;
+using tactus::test::SequencePtr;
+using tactus::test::write_file;
+namespace fs = std::filesystem;
+
+namespace {
+
+const Bytes kOldContent = {'o', 'l', 'd', ' ', 'f', 'i', 'l', 'e'};
+
+SequencePtr small_sequence() {
+  SequencePtr sequence(sequence_new(1, DIVISION_PPQ, 480));
+  Track* track = sequence_add_track(sequence.get());
+  tempo_new(track, 0, 100.0f);
+  note_pair_new(track, 0, 480, 0, 60, 100, 0);
+  return sequence;
+}
+
+// A save that must fail: -1, the old file byte for byte, nothing else left.
+void expect_refused_and_old_file_kept(Sequence* sequence) {
+  ScratchDirectory directory;
+  const std::string existing = directory.file("existing.mid");
+  write_file(existing, kOldContent);
+  EXPECT_EQ(sequence_save(sequence, existing.c_str()), -1);
+  EXPECT_EQ(read_file(existing), kOldContent);
+  const std::string fresh = directory.file("fresh.mid");
+  EXPECT_EQ(sequence_save(sequence, fresh.c_str()), -1);
+  EXPECT_EQ(directory.entries(), std::set<std::string>{"existing.mid"});
+}
+
+TEST(WriterRefusals, NullSequenceOrFileName) {
+  ScratchDirectory directory;
+  SequencePtr sequence = small_sequence();
+  EXPECT_EQ(sequence_save(nullptr, directory.file("a.mid").c_str()), -1);
+  EXPECT_EQ(sequence_save(sequence.get(), nullptr), -1);
+  EXPECT_TRUE(directory.entries().empty());
+}
+
+TEST(WriterRefusals, NegativeTick) {
+  SequencePtr sequence = small_sequence();
+  note_on_new(sequence_get_first_track(sequence.get()), -1, 0, 60, 100);
+  expect_refused_and_old_file_kept(sequence.get());
+}
+
+TEST(WriterRefusals, DeltaTimeOfTwoToTheTwentyEight) {
+  SequencePtr sequence = small_sequence();
+  Track* track = sequence_add_track(sequence.get());
+  note_on_new(track, 5, 0, 60, 100);
+  note_on_new(track, 5 + (1 << 28), 0, 60, 0);
+  expect_refused_and_old_file_kept(sequence.get());
+}
+
+TEST(WriterRefusals, DeltaToTheEndTickOfTwoToTheTwentyEight) {
+  SequencePtr sequence = small_sequence();
+  track_set_end_tick(sequence_add_track(sequence.get()), 1 << 28);
+  expect_refused_and_old_file_kept(sequence.get());
+}
+
+TEST(WriterRefusals, NegativeEndTickOfAnEmptyTrack) {
+  SequencePtr sequence = small_sequence();
+  track_set_end_tick(sequence_add_track(sequence.get()), -10);
+  expect_refused_and_old_file_kept(sequence.get());
+}
+
+// A count or length of 2^28 would take a 256 MB buffer; the record's count
+// is raised instead, which the writer must refuse before reading the bytes.
+TEST(WriterRefusals, SystemExclusiveCountOfTwoToTheTwentyEight) {
+  SequencePtr sequence = small_sequence();
+  const unsigned char bytes[] = {0xF0, 0x01, 0xF7};
+  Event* sysex = sysex_new(sequence_get_first_track(sequence.get()), 10, 3, bytes);
+  sysex->word1 = (1 << 28) + 1;  // 2^28 bytes after the status byte
+  expect_refused_and_old_file_kept(sequence.get());
+  sysex->word1 = 3;
+}
+
+TEST(WriterRefusals, MetaLengthOfTwoToTheTwentyEight) {
+  SequencePtr sequence = small_sequence();
+  Event* text = meta_new(sequence_get_first_track(sequence.get()), 10, 0x01, 1, kOldContent.data());
+  text->word2 = 1 << 28;
+  expect_refused_and_old_file_kept(sequence.get());
+  text->word2 = 1;
+}
+
+TEST(WriterRefusals, DivisionTypeOutsideTheFiveKnownOnes) {
+  for (int32_t type : {-1, 5, 99}) {
+    SequencePtr sequence = small_sequence();
+    sequence_set_division_type(sequence.get(), type);
+    expect_refused_and_old_file_kept(sequence.get());
+  }
+}
+
+TEST(WriterRefusals, MoreTracksThanTheHeaderCanCount) {
+  SequencePtr sequence(sequence_new(1, DIVISION_PPQ, 480));
+  for (int i = 0; i < 0x10000; ++i) sequence_add_track(sequence.get());
+  expect_refused_and_old_file_kept(sequence.get());
+  track_free(sequence_get_last_track(sequence.get()));
+  EXPECT_EQ(saved_bytes(sequence.get()).size(), 14u + 0xFFFFu * 12u);
+}
+
+TEST(WriterReplacement, NewFileAppearsWithNothingBesideIt) {
+  ScratchDirectory directory;
+  SequencePtr sequence = small_sequence();
+  const std::string path = directory.file("new.mid");
+  EXPECT_EQ(sequence_save(sequence.get(), path.c_str()), 0);
+  EXPECT_EQ(directory.entries(), std::set<std::string>{"new.mid"});
+  SequencePtr loaded(sequence_load(path.c_str()));
+  ASSERT_NE(loaded, nullptr);
+  EXPECT_EQ(sequence_get_track_count(loaded.get()), 1);
+}
+
+TEST(WriterReplacement, ExistingFileIsReplacedWhole) {
+  ScratchDirectory directory;
+  const std::string path = directory.file("song.mid");
+  write_file(path, Bytes(10000, 0xAA));  // longer than the new content
+  SequencePtr sequence = small_sequence();
+  EXPECT_EQ(sequence_save(sequence.get(), path.c_str()), 0);
+  EXPECT_EQ(read_file(path), saved_bytes(sequence.get()));
+  EXPECT_EQ(directory.entries(), std::set<std::string>{"song.mid"});
+}
+
+TEST(WriterReplacement, DirectoryAsFileNameFails) {
+  ScratchDirectory directory;
+  fs::create_directory(directory.file("folder"));
+  SequencePtr sequence = small_sequence();
+  EXPECT_EQ(sequence_save(sequence.get(), directory.file("folder").c_str()), -1);
+  EXPECT_TRUE(fs::is_directory(directory.file("folder")));
+  EXPECT_TRUE(fs::is_empty(directory.file("folder")));
+  EXPECT_EQ(directory.entries(), std::set<std::string>{"folder"});
+}
+
+TEST(WriterReplacement, MissingDirectoryFails) {
+  ScratchDirectory directory;
+  SequencePtr sequence = small_sequence();
+  EXPECT_EQ(sequence_save(sequence.get(), directory.file("no/such.mid").c_str()), -1);
+  EXPECT_TRUE(directory.entries().empty());
+}
+
+#ifndef _WIN32
+
+TEST(WriterReplacement, ReplacementKeepsThePermissionBits) {
+  ScratchDirectory directory;
+  SequencePtr sequence = small_sequence();
+  for (fs::perms mode : {fs::perms(0640), fs::perms(0604), fs::perms(0700), fs::perms(0444)}) {
+    const std::string path = directory.file("song.mid");
+    write_file(path, kOldContent);
+    fs::permissions(path, mode);
+    EXPECT_EQ(sequence_save(sequence.get(), path.c_str()), 0);
+    EXPECT_EQ(fs::status(path).permissions(), mode);
+    EXPECT_EQ(read_file(path), saved_bytes(sequence.get()));
+    fs::remove(path);
+  }
+}
+
+TEST(WriterReplacement, NewFileGetsTheModeOfAnyNewlyCreatedFile) {
+  ScratchDirectory directory;
+  write_file(directory.file("reference"), kOldContent);
+  SequencePtr sequence = small_sequence();
+  EXPECT_EQ(sequence_save(sequence.get(), directory.file("new.mid").c_str()), 0);
+  EXPECT_EQ(fs::status(directory.file("new.mid")).permissions(),
+            fs::status(directory.file("reference")).permissions());
+}
+
+TEST(WriterReplacement, SymbolicLinkStaysALinkToTheReplacedFile) {
+  ScratchDirectory directory;
+  write_file(directory.file("real.mid"), kOldContent);
+  fs::create_symlink("real.mid", directory.file("link.mid"));
+  SequencePtr sequence = small_sequence();
+  EXPECT_EQ(sequence_save(sequence.get(), directory.file("link.mid").c_str()), 0);
+  EXPECT_TRUE(fs::is_symlink(directory.file("link.mid")));
+  EXPECT_EQ(read_file(directory.file("real.mid")), saved_bytes(sequence.get()));
+  EXPECT_EQ(directory.entries(), (std::set<std::string>{"link.mid", "real.mid"}));
+}
+
+TEST(WriterReplacement, TemporaryNamesAlreadyTakenAreSkipped) {
+  ScratchDirectory directory;
+  const std::string taken = ".tactus-" + std::to_string(getpid()) + "-0.tmp";
+  write_file(directory.file(taken), kOldContent);
+  SequencePtr sequence = small_sequence();
+  EXPECT_EQ(sequence_save(sequence.get(), directory.file("song.mid").c_str()), 0);
+  EXPECT_EQ(read_file(directory.file(taken)), kOldContent);
+  EXPECT_EQ(directory.entries(), (std::set<std::string>{taken, "song.mid"}));
+}
+
+// A file size limit makes writes into a regular file fail part way.
+class FileSizeLimit {
+ public:
+  explicit FileSizeLimit(rlim_t bytes) {
+    old_handler_ = signal(SIGXFSZ, SIG_IGN);
+    getrlimit(RLIMIT_FSIZE, &old_limit_);
+    rlimit limited = old_limit_;
+    limited.rlim_cur = bytes;
+    EXPECT_EQ(setrlimit(RLIMIT_FSIZE, &limited), 0);
+  }
+  ~FileSizeLimit() {
+    setrlimit(RLIMIT_FSIZE, &old_limit_);
+    signal(SIGXFSZ, old_handler_);
+  }
+
+ private:
+  rlimit old_limit_{};
+  void (*old_handler_)(int) = nullptr;
+};
+
+TEST(WriterFailures, WriteErrorKeepsTheOldFileAndLeavesNoTemporary) {
+  ScratchDirectory directory;
+  const std::string path = directory.file("song.mid");
+  write_file(path, kOldContent);
+  SequencePtr sequence = small_sequence();
+  Track* track = sequence_get_first_track(sequence.get());
+  for (int32_t tick = 0; tick < 100000; ++tick) control_change_new(track, tick, 0, 1, tick & 0x7F);
+  {
+    FileSizeLimit limit(4096);
+    EXPECT_EQ(sequence_save(sequence.get(), path.c_str()), -1);
+    EXPECT_EQ(sequence_save(sequence.get(), directory.file("fresh.mid").c_str()), -1);
+  }
+  EXPECT_EQ(read_file(path), kOldContent);
+  EXPECT_EQ(directory.entries(), std::set<std::string>{"song.mid"});
+}
+
+// The device to save to. Run as root, a faulty save could replace the
+// machine's own /dev/null or /dev/full, so root gets a node of its own in the
+// scratch directory; anyone else uses the real device, beside which they
+// cannot create the file that would replace it. Empty if no node is made.
+std::string device(const ScratchDirectory& directory, const std::string& name, unsigned minor) {
+  if (geteuid() != 0) return "/dev/" + name;
+  const std::string path = directory.file(name);
+  return mknod(path.c_str(), S_IFCHR | 0666, makedev(1, minor)) == 0 ? path : "";
+}
+
+TEST(WriterFailures, FullDeviceReportsTheFailureAndStaysADevice) {
+  ScratchDirectory directory;
+  const std::string full = device(directory, "full", 7);
+  if (full.empty()) GTEST_SKIP() << "cannot make a device node";
+  SequencePtr sequence = small_sequence();
+  EXPECT_EQ(sequence_save(sequence.get(), full.c_str()), -1);
+  EXPECT_TRUE(fs::is_character_file(full));
+}
+
+TEST(WriterFailures, NullDeviceIsWrittenInPlace) {
+  ScratchDirectory directory;
+  const std::string null = device(directory, "null", 3);
+  if (null.empty()) GTEST_SKIP() << "cannot make a device node";
+  SequencePtr sequence = small_sequence();
+  EXPECT_EQ(sequence_save(sequence.get(), null.c_str()), 0);
+  EXPECT_TRUE(fs::is_character_file(null));
+}
+
+// The read end is opened first without waiting, so the save finds a reader
+// and its few bytes fit the pipe's buffer: nothing blocks, even if the save
+// went wrong.
+TEST(WriterFailures, PipeIsWrittenInPlaceWithoutSeeking) {
+  ScratchDirectory directory;
+  const std::string path = directory.file("pipe");
+  ASSERT_EQ(mkfifo(path.c_str(), 0600), 0);
+  const int reader = open(path.c_str(), O_RDONLY | O_NONBLOCK);
+  ASSERT_GE(reader, 0);
+  SequencePtr sequence = small_sequence();
+  EXPECT_EQ(sequence_save(sequence.get(), path.c_str()), 0);
+  Bytes received(4096);
+  const ssize_t count = read(reader, received.data(), received.size());
+  close(reader);
+  received.resize(count > 0 ? static_cast<size_t>(count) : 0);
+  EXPECT_EQ(received, saved_bytes(sequence.get()));
+  EXPECT_TRUE(fs::is_fifo(path));
+}
+
+#endif
+
+}  // namespace
