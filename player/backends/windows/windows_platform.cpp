@@ -5,21 +5,18 @@ namespace tactus::player {
 
 static_assert(kWaitForever == INFINITE, "a wait without limit passes straight through");
 
-WindowsPlatform::WindowsPlatform()
-    : wake_event_(CreateEventA(nullptr, FALSE, FALSE, nullptr)),
-      playback_over_event_(CreateEventA(nullptr, TRUE, FALSE, nullptr)) {}
+WindowsPlatform::WindowsPlatform() : playback_over_event_(CreateEventA(nullptr, TRUE, FALSE, nullptr)) {}
 
 WindowsPlatform::~WindowsPlatform() {
   restore_timer_resolution();
   CloseHandle(playback_over_event_);
-  CloseHandle(wake_event_);
 }
 
 uint32_t WindowsPlatform::clock_ms() { return timeGetTime(); }
 
-void WindowsPlatform::wait(uint32_t timeout_ms) { WaitForSingleObject(wake_event_, timeout_ms); }
+void WindowsPlatform::wait(uint32_t timeout_ms) { wake_event_.wait(timeout_ms); }
 
-void WindowsPlatform::wake() { SetEvent(wake_event_); }
+void WindowsPlatform::wake() { wake_event_.wake(); }
 
 // The default timer granularity of about 15.6 ms would make a timed wait late
 // by up to that much; 1 ms keeps every due time within a millisecond.

@@ -14,6 +14,7 @@
 // After windows.h, which it needs.
 #include <mmsystem.h>
 
+#include "player/backends/windows/wake_event.h"
 #include "player/platform.h"
 
 namespace tactus::player {
@@ -53,9 +54,7 @@ class WindowsPlatform final : public Platform {
   void raise_timer_resolution();
   void restore_timer_resolution();
 
-  // Auto-reset: SetEvent on an event nobody waits for leaves it signalled,
-  // so the next wait returns at once and no wake-up is lost.
-  HANDLE wake_event_;
+  WakeEvent wake_event_;
   // Manual reset: signalled when playback has wound down, which releases a
   // control handler that holds the process for it.
   HANDLE playback_over_event_;
