@@ -51,7 +51,7 @@ bool EndToEnd::await_arrivals(size_t count) {
 }
 
 double arrival_tolerance_seconds(const Recording& recording) {
-  return static_cast<double>(recording.period) / recording.sample_rate + 0.003;
+  return static_cast<double>(recording.period) / recording.sample_rate + 0.004;
 }
 
 std::string describe(const std::vector<Bytes>& messages) {

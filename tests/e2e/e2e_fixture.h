@@ -52,12 +52,13 @@ class EndToEnd : public ::testing::Test {
 };
 
 // How far the time between two arrivals may differ from the time between
-// their due times. A message is sent within a millisecond of its due time:
-// the clock counts whole milliseconds and due times are truncated to them;
-// waking takes a little more (allowed: two milliseconds, for a busy
-// machine). It then arrives at the start of the next JACK period, up to one
-// period later. Between two messages that gives one period plus three
-// milliseconds, either way.
+// their places in the tempo map. A message is sent when the millisecond
+// clock reaches its due time, truncated to whole milliseconds; measured from
+// the first message, which fixes the clock's origin, the whole milliseconds
+// of the clock and of the due times put a send up to 2 ms early or late,
+// and waking adds a little (allowed: 2 ms on a busy machine). The message
+// then arrives at the start of the next JACK period, up to one period after
+// its send. Between two messages: one period plus 4 ms, either way.
 double arrival_tolerance_seconds(const Recording& recording);
 
 // Messages as hex text, for readable failures.
