@@ -96,6 +96,23 @@ TEST_F(EndToEnd, NotesSoundingAtTheEndOfTheRangeEndAfterTheExtraTime) {
   EXPECT_EQ(arrivals[2].frame, arrivals[3].frame);
 }
 
+// The port reports a long message done while it is being sent, which leaves
+// a wake-up behind; the extra time must not end at it.
+TEST_F(EndToEnd, ASystemExclusiveMessageJustBeforeTheExtraTimeDoesNotShortenIt) {
+  SongBytes song(1, 480);
+  song.add(0, 0, {0x90, 0x3C, 0x64}).add(0, 24, sysex_event({0xF0, 0x7E, 0x7F, 0x09, 0x01, 0xF7}));
+  song.add(0, 960, {0x80, 0x3C, 0x00});
+
+  Played played = play(song, {"--out", kPort0, "--to", "tick:24", "--extra-time", "1"});
+
+  EXPECT_EQ(played.run.exit_status, 0);
+  const std::vector<Arrival>& arrivals = played.recording.arrivals;
+  ASSERT_EQ(arrivals.size(), 3u) << describe(played.messages());
+  EXPECT_EQ(arrivals[2].bytes, (Bytes{0x80, 0x3C, 0x00}));
+  EXPECT_NEAR(seconds_between(played.recording, arrivals[1], arrivals[2]), 1.0,
+              arrival_tolerance_seconds(played.recording));
+}
+
 TEST_F(EndToEnd, AnInterruptEndsTheExtraTimeEarly) {
   SongBytes song(1, 480);
   song.add(0, 0, {0x90, 0x3C, 0x64}).add(0, 48, {0x80, 0x3C, 0x00});
