@@ -9,6 +9,10 @@
 #include <functional>
 #include <new>
 
+#if defined(__linux__)
+#include <sys/mman.h>
+#endif
+
 namespace tactus {
 
 // The header of one slab; its events follow it in the same allocation.
@@ -27,14 +31,38 @@ static_assert(sizeof(EventSlab) % alignof(Event) == 0, "events must follow the s
 
 Event* slab_events(EventSlab* slab) { return reinterpret_cast<Event*>(slab + 1); }
 
+// Most of the time spent loading a large file goes into the kernel's faulting
+// in of fresh 4 KB pages for the events. On Linux large slabs are therefore
+// aligned to and sized in whole 2 MB pages, and the kernel is asked to back
+// them with huge pages where it is configured to do so on request.
+constexpr size_t huge_page = size_t{2} << 20;
+
+// Allocates at least `bytes` for a slab and says how many it got.
+void* allocate_slab_memory(size_t bytes, size_t* granted) {
+  *granted = bytes;
+#if defined(__linux__)
+  if (bytes >= huge_page) {
+    size_t rounded = (bytes + huge_page - 1) / huge_page * huge_page;
+    void* memory = nullptr;
+    if (posix_memalign(&memory, huge_page, rounded) != 0) return nullptr;
+    madvise(memory, rounded, MADV_HUGEPAGE);
+    *granted = rounded;
+    return memory;
+  }
+#endif
+  return std::malloc(bytes);
+}
+
 EventSlab* add_slab(EventPool* pool) {
   size_t capacity =
       pool->next_slab_capacity < first_slab_capacity ? first_slab_capacity : pool->next_slab_capacity;
-  void* memory = std::malloc(sizeof(EventSlab) + capacity * sizeof(Event));
+  size_t granted = 0;
+  void* memory = allocate_slab_memory(sizeof(EventSlab) + capacity * sizeof(Event), &granted);
   if (memory == nullptr) return nullptr;
+  pool->next_slab_capacity = capacity < largest_slab_capacity ? capacity * 2 : capacity;
+  capacity = (granted - sizeof(EventSlab)) / sizeof(Event);
   EventSlab* slab = new (memory) EventSlab{pool->slabs, capacity, 0};
   pool->slabs = slab;
-  pool->next_slab_capacity = capacity < largest_slab_capacity ? capacity * 2 : capacity;
   return slab;
 }
 
