@@ -37,13 +37,18 @@ bool put_division(WriterSink& sink, int32_t division_type, int32_t resolution) {
 // Channel messages take the channel's low four bits and seven bits of each
 // data value; nothing else fits the wire format.
 void put_channel_message(WriterSink& sink, uint32_t status, int32_t channel, int32_t data) {
-  sink.put_byte(status | (static_cast<uint32_t>(channel) & 0x0F));
-  sink.put_byte(static_cast<uint32_t>(data) & 0x7F);
+  const unsigned char bytes[2] = {
+      static_cast<unsigned char>(status | (static_cast<uint32_t>(channel) & 0x0F)),
+      static_cast<unsigned char>(static_cast<uint32_t>(data) & 0x7F)};
+  sink.put_bytes(bytes, sizeof bytes);
 }
 
 void put_channel_message(WriterSink& sink, uint32_t status, int32_t channel, int32_t data1, int32_t data2) {
-  put_channel_message(sink, status, channel, data1);
-  sink.put_byte(static_cast<uint32_t>(data2) & 0x7F);
+  const unsigned char bytes[3] = {
+      static_cast<unsigned char>(status | (static_cast<uint32_t>(channel) & 0x0F)),
+      static_cast<unsigned char>(static_cast<uint32_t>(data1) & 0x7F),
+      static_cast<unsigned char>(static_cast<uint32_t>(data2) & 0x7F)};
+  sink.put_bytes(bytes, sizeof bytes);
 }
 
 // The stored first byte (F0 or F7) is the status; the rest follows its count.

@@ -4,14 +4,7 @@
 
 namespace tactus::internal {
 
-void WriterSink::put_byte(uint32_t value) {
-  const auto byte = static_cast<unsigned char>(value);
-  put_bytes(&byte, 1);
-}
-
-void WriterSink::put_bytes(const unsigned char* bytes, size_t count) {
-  count_ += count;
-  if (file_ == nullptr) return;
+void WriterSink::put_bytes_through(const unsigned char* bytes, size_t count) {
   while (count > 0 && !failed_) {
     if (used_ == sizeof buffer_ && !flush()) return;
     const size_t room = sizeof buffer_ - used_;

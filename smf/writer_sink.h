@@ -17,8 +17,22 @@ class WriterSink {
   WriterSink(const WriterSink&) = delete;
   WriterSink& operator=(const WriterSink&) = delete;
 
-  void put_byte(uint32_t value);
-  void put_bytes(const unsigned char* bytes, size_t count);
+  void put_byte(uint32_t value) {
+    const auto byte = static_cast<unsigned char>(value);
+    put_bytes(&byte, 1);
+  }
+  // Every message passes here, mostly a few bytes at a time: those are
+  // copied inline, only a full buffer takes the slow path.
+  void put_bytes(const unsigned char* bytes, size_t count) {
+    count_ += count;
+    if (file_ == nullptr) return;
+    if (count > sizeof buffer_ - used_) {
+      put_bytes_through(bytes, count);
+      return;
+    }
+    for (size_t i = 0; i < count; ++i) buffer_[used_ + i] = bytes[i];
+    used_ += count;
+  }
   // Big-endian, the low 16 or all 32 bits.
   void put_u16(uint32_t value);
   void put_u32(uint32_t value);
@@ -33,6 +47,9 @@ class WriterSink {
   bool flush();
 
  private:
+  // Fills the buffer, flushing it as often as it runs full.
+  void put_bytes_through(const unsigned char* bytes, size_t count);
+
   std::FILE* file_;
   unsigned char buffer_[16384];
   size_t used_ = 0;
