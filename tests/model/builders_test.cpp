@@ -198,10 +198,4 @@ TEST_F(Builders, TextSettersReplaceTheTextOfTheirOwnKindOnly) {
   EXPECT_STREQ(marker_get_text(marker), "verse");
 }
 
-TEST_F(Builders, TextSetterAcceptsTheEventsOwnText) {
-  Event* marker = marker_new(track, 0, "outro");
-  EXPECT_EQ(marker_set_text(marker, marker_get_text(marker) + 2), 0);
-  EXPECT_STREQ(marker_get_text(marker), "tro");
-}
-
 }  // namespace
