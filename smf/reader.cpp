@@ -99,12 +99,12 @@ Sequence* load_sequence(ByteSource& source) noexcept {
   const Division division = decode_division(division_bytes[0], division_bytes[1]);
   Sequence* sequence = sequence_new(static_cast<int32_t>(format), division.type, division.resolution);
   if (sequence == nullptr) return nullptr;
-  const bool memory_sufficed = read_track_chunks(source, sequence, declared_tracks, head.end);
-  link_sequence_order(sequence);
-  if (!memory_sufficed || source.out_of_memory()) {
+  if (!read_track_chunks(source, sequence, declared_tracks, head.end) || source.out_of_memory()) {
     sequence_free(sequence);
     return nullptr;
   }
+  // Each track was filled in file order; one merge gives the sequence order.
+  link_sequence_order(sequence);
   return sequence;
 }
 
