@@ -18,7 +18,15 @@ TEST(WindowsMidiOutput, DeviceBeyondTheCountHasNoNameAndDoesNotOpen) {
   const int32_t missing = platform.output_device_count();
   EXPECT_EQ(platform.output_device_name(missing), "");
   EXPECT_EQ(platform.open_output(missing, &count_done), nullptr);
+}
+
+TEST(WindowsMidiOutput, NegativeNumbersNameNoDevice) {
+  // -1 is the MIDI mapper's identifier, which only kDefaultDevice may reach.
+  Platform& platform = system_platform();
+  EXPECT_EQ(platform.output_device_name(kDefaultDevice), "");
+  EXPECT_EQ(platform.output_device_name(-2), "");
   EXPECT_EQ(platform.open_output(-2, &count_done), nullptr);
+  EXPECT_EQ(platform.open_output(INT32_MIN, &count_done), nullptr);
 }
 
 TEST(WindowsMidiOutput, OnlyTheCompletionOfALongMessageReachesTheDoneRoutine) {

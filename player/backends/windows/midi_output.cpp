@@ -18,13 +18,18 @@ void CALLBACK output_notification(HMIDIOUT, UINT message, DWORD_PTR instance, DW
 int32_t WindowsPlatform::output_device_count() { return static_cast<int32_t>(midiOutGetNumDevs()); }
 
 std::string WindowsPlatform::output_device_name(int32_t device) {
-  // A device that is gone leaves the record empty, so its name is "".
+  // A negative number would name the MIDI mapper; a device that is gone
+  // leaves the record empty. Either way the name is "".
+  if (device < 0) return "";
   MIDIOUTCAPSA caps{};
   midiOutGetDevCapsA(static_cast<UINT>(device), &caps, sizeof caps);
   return std::string(caps.szPname, strnlen(caps.szPname, sizeof caps.szPname));
 }
 
 MidiPort* WindowsPlatform::open_output(int32_t device, OutputDoneRoutine done) {
+  // Other negative numbers, cast to a device identifier, could pass for a
+  // handle or the mapper.
+  if (device < 0 && device != kDefaultDevice) return nullptr;
   auto* port = new (std::nothrow) MidiPort;
   if (port == nullptr) return nullptr;
   port->done = done;
