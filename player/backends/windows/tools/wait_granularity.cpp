@@ -2,6 +2,12 @@
 // first at the system's default timer resolution, then with the resolution
 // that playback raises (the interrupt handler's span).
 //   tactus-wait-granularity [repetitions]
+#ifndef WIN32_LEAN_AND_MEAN
+#define WIN32_LEAN_AND_MEAN
+#endif
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
 #include <windows.h>
 
 #include <algorithm>
