@@ -208,6 +208,20 @@ void write_midi_seeds(const fs::path& directory, const fs::path& scratch) {
   put(far, {0x8F, 0xFF, 0xFF, 0xFF, 0x7F, 0x90, 0x3C, 0x40, 0xFF, 0xFF, 0xFF, 0xFF, 0x0F, 0x3C, 0x00});
   put(far, {0x00, 0xFF, 0x2F, 0x00, 0x00, 0x90, 0x3E, 0x40});
   write(directory, "far_ticks.mid", header(6, 0, 1, 0x01E0) + chunk("MTrk", far));
+
+  // Tempo maps no song has: resolution 0, a tempo of 0, the slowest tempo,
+  // meters of 0 beats and of 1/2^255, payloads too short.
+  Bytes tempo_map;
+  put(tempo_map, {0x00, 0xFF, 0x51, 0x03, 0x00, 0x00, 0x00, 0x00, 0xFF, 0x58, 0x04, 0x00, 0x02, 0x18, 0x08});
+  put(tempo_map, {0x60, 0xFF, 0x06, 0x01, 'A', 0x60, 0xFF, 0x51, 0x01, 0x07, 0x00, 0xFF, 0x58, 0x00});
+  put(tempo_map,
+      {0x83, 0x00, 0xFF, 0x58, 0x04, 0x07, 0xFF, 0x18, 0x08, 0x00, 0xFF, 0x51, 0x03, 0xFF, 0xFF, 0xFF});
+  put(tempo_map, {0x10, 0x90, 0x3C, 0x40, 0x00, 0xFF, 0x06, 0x01, 'A', 0x00, 0xFF, 0x2F, 0x00});
+  for (uint32_t division : {0x0000u, 0x0001u, 0x01E0u, 0xE300u, 0xE8FFu}) {
+    char name[32];
+    std::snprintf(name, sizeof name, "tempo_map_%04X.mid", division);
+    write(directory, name, header(6, 0, 1, division) + chunk("MTrk", tempo_map));
+  }
 }
 
 void write_texts(const fs::path& directory, std::initializer_list<const char*> texts) {
@@ -229,6 +243,7 @@ int main(int argc, char** argv) {
   const fs::path scratch = fs::temp_directory_path() / "tactus-make-corpus.mid";
   write_midi_seeds(root / "reader", scratch);
   write_midi_seeds(root / "round_trip", scratch);
+  write_midi_seeds(root / "file_timing", scratch);
   write_texts(root / "positions",
               {"1:1.000", "1:2.5", "1:2:240", "0:01:40", "0:00:01:7.5", "3", "", "90", "-5:-3:-1.5",
                "2147483648:1e30", "1e400:nan", "inf:inf:inf:inf", "0x1p3:0x10", "  +7 : 2",
