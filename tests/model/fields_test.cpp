@@ -86,7 +86,7 @@ TEST_F(Fields, Predicates) {
   EXPECT_EQ(event_is_marker(meta(0x05, {})) + event_is_tempo(nullptr), 0);
 }
 
-TEST_F(Fields, TempoAndTimeSignature) {
+TEST_F(Fields, TempoAndTimeSignatureAreDecodedInsideThePayload) {
   EXPECT_EQ(tempo_get_beats_per_minute(meta(0x51, {0x07, 0xA1, 0x20})), 120.0f);
   EXPECT_EQ(tempo_get_beats_per_minute(meta(0x51, {0x0F, 0x42, 0x40})), 60.0f);
   EXPECT_EQ(tempo_get_beats_per_minute(meta(0x58, {0x07, 0xA1, 0x20})), -1.0f);
@@ -97,26 +97,13 @@ TEST_F(Fields, TempoAndTimeSignature) {
   EXPECT_EQ(time_signature_get_denominator(meta(0x58, {4, 8})), -1);
   EXPECT_EQ(time_signature_get_numerator(meta(0x58, {255, 0})), 255);
   EXPECT_EQ(time_signature_get_numerator(meta(0x51, {6, 3})), -1);
-}
-
-// Short payloads read their missing bytes as 0; a tempo of 0 is infinite.
-TEST_F(Fields, ShortPayloadsStayInsideTheirBuffer) {
+  // Short payloads read their missing bytes as 0; a tempo of 0 is infinite.
   EXPECT_NEAR(tempo_get_beats_per_minute(meta(0x51, {0x07, 0xA1})), 120.0077f, 1e-4f);  // 499968 us
   EXPECT_TRUE(std::isinf(tempo_get_beats_per_minute(meta(0x51, {}))));
   EXPECT_TRUE(std::isinf(tempo_get_beats_per_minute(meta(0x51, {0, 0, 0}))));
   EXPECT_EQ(time_signature_get_numerator(meta(0x58, {6})), 6);
   EXPECT_EQ(time_signature_get_denominator(meta(0x58, {6})), 1);
   EXPECT_EQ(time_signature_get_numerator(meta(0x58, {})), 0);
-}
-
-TEST_F(Fields, LyricAndMarkerTexts) {
-  Event* lyric = meta(0x05, {'l', 'a'});
-  Event* marker = meta(0x06, {'C', 'o', 'd', 'a'});
-  EXPECT_STREQ(lyric_get_text(lyric), "la");
-  EXPECT_STREQ(marker_get_text(marker), "Coda");
-  EXPECT_EQ(lyric_get_text(marker), nullptr);
-  EXPECT_EQ(marker_get_text(lyric), nullptr);
-  EXPECT_STREQ(marker_get_text(meta(0x06, {})), "");
 }
 
 }  // namespace
