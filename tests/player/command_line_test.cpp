@@ -19,6 +19,7 @@ class CommandLine : public ::testing::Test {
   CommandLine() : song("song.mid", tagged_tracks_file(2)) { platform.device_names = {"first", "second"}; }
 
   void expect_usage(std::vector<std::string> arguments) {
+    SCOPED_TRACE(::testing::PrintToString(arguments));
     const RunResult result = run_tactus(platform, arguments);
     EXPECT_EQ(result.status, 1);
     EXPECT_EQ(result.out, "");
@@ -49,23 +50,20 @@ TEST_F(CommandLine, TheUsageNamesTheProgramAsItWasCalled) {
   EXPECT_EQ(read_all(err), "Usage:  /opt/bin/player" + kUsage.substr(std::string("Usage:  tactus").size()));
 }
 
-TEST_F(CommandLine, NoFileNameOrTwoFileNamesShowTheUsage) {
-  expect_usage({});
-  expect_usage({"--extra-time", "1"});
-  expect_usage({song.path(), song.path()});
-  expect_usage({"a.mid", "--", "b.mid"});
+TEST_F(CommandLine, NoFileNameTwoFileNamesOrAMissingArgumentShowTheUsage) {
   // An unknown word counts as a second file name, before or after the file.
-  expect_usage({"--loop", song.path()});
-  expect_usage({song.path(), "-x"});
-}
-
-TEST_F(CommandLine, AnOptionWithoutAllItsArgumentsShowsTheUsage) {
+  const std::vector<std::string> runs[] = {{},
+                                           {"--extra-time", "1"},
+                                           {song.path(), song.path()},
+                                           {"a.mid", "--", "b.mid"},
+                                           {"--loop", song.path()},
+                                           {song.path(), "-x"},
+                                           {song.path(), "--track-out", "1"}};
+  for (const std::vector<std::string>& arguments : runs) expect_usage(arguments);
   for (const char* option :
        {"--out", "--track-out", "--from", "--to", "--solo-track", "--mute-track", "--extra-time"}) {
-    SCOPED_TRACE(option);
     expect_usage({song.path(), option});
   }
-  expect_usage({song.path(), "--track-out", "1"});
 }
 
 TEST_F(CommandLine, AfterTwoDashesEveryWordIsAFileName) {
@@ -80,21 +78,14 @@ TEST_F(CommandLine, AfterTwoDashesEveryWordIsAFileName) {
   EXPECT_EQ(result.status, 0);
 }
 
-TEST_F(CommandLine, AnOptionTakesItsArgumentsVerbatim) {
+TEST_F(CommandLine, OptionsTakeTheirArgumentsVerbatimAndMayFollowTheFileName) {
+  EXPECT_EQ(run_tactus(platform, {song.path(), "--out", "second"}).status, 0);
+  EXPECT_EQ(platform.log.front(), "open 1");
   // "--out --to" looks up a device named "--to".
-  const RunResult result = run_tactus(platform, {"--out", "--to", song.path()});
-  EXPECT_EQ(result.status, 1);
-  EXPECT_EQ(result.out, "Error:  No such MIDI output device \"--to\".\n");
-  EXPECT_EQ(result.err, "");
   platform.device_names = {"--to"};
+  platform.log.clear();
   EXPECT_EQ(run_tactus(platform, {"--out", "--to", song.path()}).status, 0);
   EXPECT_EQ(platform.log.front(), "open 0");
-}
-
-TEST_F(CommandLine, OptionsMayFollowTheFileName) {
-  const RunResult result = run_tactus(platform, {song.path(), "--out", "second"});
-  EXPECT_EQ(result.status, 0);
-  EXPECT_EQ(platform.log.front(), "open 1");
 }
 
 TEST_F(CommandLine, AFileThatCannotBeLoadedIsReportedOnStandardError) {
@@ -119,13 +110,6 @@ TEST_F(CommandLine, AFileThatCannotBeLoadedAfterATrackOutputWasOpenedFailsAllThe
   EXPECT_EQ(platform.log, (std::vector<std::string>{"open 0"}));
 }
 
-TEST_F(CommandLine, ASuccessfulRunPrintsNothing) {
-  const RunResult result = run_tactus(platform, {song.path()});
-  EXPECT_EQ(result.status, 0);
-  EXPECT_EQ(result.out, "");
-  EXPECT_EQ(result.err, "");
-}
-
 TEST_F(CommandLine, AnInterruptedRunEndsNormally) {
   platform.interrupt_at(400);
   const RunResult result = run_tactus(platform, {"--extra-time", "10", song.path()});
@@ -144,21 +128,6 @@ TEST_F(CommandLine, ExtraTimeIsReadAsANumberOfSeconds) {
   platform.waits.clear();
   EXPECT_EQ(run_tactus(platform, {"--extra-time", "2", "--extra-time", "soon", song.path()}).status, 0);
   EXPECT_TRUE(platform.waits.empty());
-  EXPECT_EQ(run_tactus(platform, {"--extra-time", "nan", song.path()}).status, 0);
-  EXPECT_EQ(run_tactus(platform, {"--extra-time", "-3", song.path()}).status, 0);
-  EXPECT_TRUE(platform.waits.empty());
-}
-
-TEST_F(CommandLine, AnAbsurdExtraTimeWaitsTheLongestTimedWaitUntilInterrupted) {
-  for (const char* seconds : {"1e308", "inf", "1e30"}) {
-    SCOPED_TRACE(seconds);
-    TestPlatform interrupted_platform;
-    interrupted_platform.interrupt_at(60000);
-    EXPECT_EQ(run_tactus(interrupted_platform, {"--extra-time", seconds, song.path()}).status, 0);
-    ASSERT_EQ(interrupted_platform.waits.size(), 1u);
-    EXPECT_EQ(interrupted_platform.waits[0].limit, 0xFFFFFFFEu);
-    EXPECT_EQ(interrupted_platform.now(), 60000u);
-  }
 }
 
 }  // namespace

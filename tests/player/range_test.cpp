@@ -26,85 +26,44 @@ class TimeSpec : public ::testing::Test {
   }
   ~TimeSpec() override { sequence_free(sequence); }
 
-  int32_t resolve(const char* text) {
-    int32_t tick = -1;
-    resolve_time_spec(text, sequence, &tick);
-    return tick;
-  }
-
   Sequence* sequence;
 };
 
-TEST_F(TimeSpec, Ticks) {
-  EXPECT_EQ(resolve("tick:480"), 480);
-  EXPECT_EQ(resolve("tick:  +12 beats"), 12);
-  EXPECT_EQ(resolve("tick:-5"), -5);
-  EXPECT_EQ(resolve("tick:"), 0);
-  EXPECT_EQ(resolve("tick:many"), 0);
-}
-
-TEST_F(TimeSpec, TicksBeyond32BitsSaturate) {
-  EXPECT_EQ(resolve("tick:99999999999"), std::numeric_limits<int32_t>::max());
-  EXPECT_EQ(resolve("tick:2147483648"), std::numeric_limits<int32_t>::max());
-  EXPECT_EQ(resolve("tick:2147483647"), std::numeric_limits<int32_t>::max());
-  EXPECT_EQ(resolve("tick:-2147483648"), std::numeric_limits<int32_t>::min());
-  EXPECT_EQ(resolve("tick:-99999999999999999999999"), std::numeric_limits<int32_t>::min());
-}
-
-TEST_F(TimeSpec, Beats) {
-  EXPECT_EQ(resolve("beat:2.5"), 1200);
-  EXPECT_EQ(resolve("beat:0"), 0);
-  EXPECT_EQ(resolve("beat:"), 0);
-  EXPECT_EQ(resolve("beat:1e30"), std::numeric_limits<int32_t>::max());
-}
-
-TEST_F(TimeSpec, BarsAndBeats) {
-  EXPECT_EQ(resolve("mb:2:1.0"), 1920);
-  EXPECT_EQ(resolve("mb:1:3.5"), 1200);
-  EXPECT_EQ(resolve("mb:3"), 3840);  // the beat keeps its start value, 1
-  EXPECT_EQ(resolve("mb:"), 0);
-}
-
-TEST_F(TimeSpec, BarsBeatsAndTicks) {
-  EXPECT_EQ(resolve("mbt:2:2:240"), 2640);
-  EXPECT_EQ(resolve("mbt:1:1:0"), 0);
-  // Not read as "mb:" with the value "t:2:1:0", which would give bar 1.
-  EXPECT_EQ(resolve("mbt:2:1:0"), 1920);
-}
-
-TEST_F(TimeSpec, Seconds) {
-  EXPECT_EQ(resolve("time:1.5"), 1440);
-  EXPECT_EQ(resolve("time:5"), 4320);  // 4 s to bar 3, then a beat a second
-  EXPECT_EQ(resolve("time:"), 0);
-}
-
-TEST_F(TimeSpec, HoursMinutesSeconds) {
-  EXPECT_EQ(resolve("hms:0:00:01.5"), 1440);
-  EXPECT_EQ(resolve("hms:0:00:05"), 4320);
-}
-
-TEST_F(TimeSpec, HoursMinutesSecondsFrames) {
-  // 30 frames a second: 15 frames are half a second.
-  EXPECT_EQ(resolve("hmsf:0:00:01:15"), 1440);
-  EXPECT_EQ(resolve("hmsf:0:00:04:15.0"), 4080);
-  // Not read as "hms:" with the value "f:...", which would give time zero.
-  EXPECT_EQ(resolve("hmsf:0:00:02:00"), 1920);
-}
-
-TEST_F(TimeSpec, Markers) {
-  EXPECT_EQ(resolve("marker:Chorus"), 1920);
-  EXPECT_EQ(resolve("marker:Bridge: second half"), 2880);
-  EXPECT_EQ(resolve("marker:chorus"), -1);
-  EXPECT_EQ(resolve("marker:Chorus "), -1);
-  EXPECT_EQ(resolve("marker:Coda"), -1);
-}
-
-TEST_F(TimeSpec, AnUnknownNotationLeavesThatSideOpen) {
-  for (const char* text : {"TICK:5", "Beat:1", "5", "", "tick", "beats:1", " tick:5", "seconds:2"}) {
-    SCOPED_TRACE(text);
+TEST_F(TimeSpec, EachNotation) {
+  constexpr int32_t kMax = std::numeric_limits<int32_t>::max();
+  constexpr int32_t kMin = std::numeric_limits<int32_t>::min();
+  const struct {
+    const char* text;
+    int32_t tick;
+  } cases[] = {
+      // clang-format off
+      {"tick:480", 480}, {"tick:  +12 beats", 12}, {"tick:-5", -5}, {"tick:", 0}, {"tick:many", 0},
+      // Ticks beyond 32 bits saturate.
+      {"tick:99999999999", kMax}, {"tick:2147483648", kMax}, {"tick:2147483647", kMax},
+      {"tick:-2147483648", kMin}, {"tick:-99999999999999999999999", kMin},
+      {"beat:2.5", 1200}, {"beat:0", 0}, {"beat:", 0}, {"beat:1e30", kMax},
+      {"mb:2:1.0", 1920}, {"mb:1:3.5", 1200}, {"mb:", 0},
+      {"mb:3", 3840},  // the beat keeps its start value, 1
+      {"mbt:2:2:240", 2640}, {"mbt:1:1:0", 0},
+      {"mbt:2:1:0", 1920},  // not "mb:" with the value "t:2:1:0", which gives bar 1
+      {"time:1.5", 1440}, {"time:", 0},
+      {"time:5", 4320},  // 4 s to bar 3, then a beat a second
+      {"hms:0:00:01.5", 1440}, {"hms:0:00:05", 4320},
+      // 30 frames a second: 15 frames are half a second.
+      {"hmsf:0:00:01:15", 1440}, {"hmsf:0:00:04:15.0", 4080},
+      {"hmsf:0:00:02:00", 1920},  // not "hms:" with the value "f:...", which gives zero
+      {"marker:Chorus", 1920}, {"marker:Bridge: second half", 2880},
+      {"marker:chorus", -1}, {"marker:Chorus ", -1}, {"marker:Coda", -1},
+      // An unknown notation leaves that side open.
+      {"TICK:5", -1}, {"Beat:1", -1}, {"5", -1}, {"", -1}, {"tick", -1}, {"beats:1", -1}, {" tick:5", -1},
+      {"seconds:2", -1},
+      // clang-format on
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.text);
     int32_t tick = 480;
-    resolve_time_spec(text, sequence, &tick);
-    EXPECT_EQ(tick, -1);
+    resolve_time_spec(c.text, sequence, &tick);
+    EXPECT_EQ(tick, c.tick);
   }
 }
 
@@ -149,36 +108,35 @@ class RangeOptions : public ::testing::Test {
   std::unique_ptr<test::TempFile> song;
 };
 
-TEST_F(RangeOptions, BothEndsAreIncluded) {
-  EXPECT_EQ(notes_started({"--from", "tick:480", "--to", "tick:960"}), (std::vector<uint32_t>{61, 62}));
-  EXPECT_EQ(notes_started({"--from", "beat:1", "--to", "beat:2"}), (std::vector<uint32_t>{61, 62}));
-  EXPECT_EQ(notes_started({"--from", "mb:1:2", "--to", "mbt:1:3:0"}), (std::vector<uint32_t>{61, 62}));
-  EXPECT_EQ(notes_started({"--from", "time:0.5", "--to", "hms:0:00:01.0"}), (std::vector<uint32_t>{61, 62}));
-  EXPECT_EQ(notes_started({"--from", "hmsf:0:00:00:15", "--to", "tick:960"}),
-            (std::vector<uint32_t>{61, 62}));
-}
-
-TEST_F(RangeOptions, OnlyTheLastOfEachCounts) {
-  EXPECT_EQ(notes_started({"--from", "tick:1440", "--from", "tick:480", "--to", "beat:0", "--to", "beat:2"}),
-            (std::vector<uint32_t>{61, 62}));
-}
-
-TEST_F(RangeOptions, UnknownOrNegativeBoundsAreOpen) {
-  EXPECT_EQ(notes_started({"--from", "TICK:480", "--to", "tick:-1"}),
-            (std::vector<uint32_t>{60, 61, 62, 63}));
-  EXPECT_EQ(notes_started({"--from", "marker:Nowhere"}), (std::vector<uint32_t>{60, 61, 62, 63}));
-}
-
-TEST_F(RangeOptions, AMarkerBoundsTheRange) {
-  EXPECT_EQ(notes_started({"--to", "marker:Two"}), (std::vector<uint32_t>{60}));
-}
-
-TEST_F(RangeOptions, BeyondTheLastEventAndReversedBounds) {
-  EXPECT_EQ(notes_started({"--from", "tick:99999999999"}), (std::vector<uint32_t>{}));
-  EXPECT_EQ(notes_started({"--to", "tick:99999999999"}), (std::vector<uint32_t>{60, 61, 62, 63}));
-  EXPECT_EQ(notes_started({"--from", "beat:3", "--to", "beat:1"}), (std::vector<uint32_t>{}));
-  // The controllers still go out.
+TEST_F(RangeOptions, SelectTheNotesStarted) {
+  using Notes = std::vector<uint32_t>;
+  const struct {
+    std::vector<std::string> options;
+    Notes notes;
+  } cases[] = {// Both ends are included, in every notation.
+               {{"--from", "tick:480", "--to", "tick:960"}, {61, 62}},
+               {{"--from", "beat:1", "--to", "beat:2"}, {61, 62}},
+               {{"--from", "mb:1:2", "--to", "mbt:1:3:0"}, {61, 62}},
+               {{"--from", "time:0.5", "--to", "hms:0:00:01.0"}, {61, 62}},
+               {{"--from", "hmsf:0:00:00:15", "--to", "tick:960"}, {61, 62}},
+               {{"--to", "marker:Two"}, {60}},
+               // Only the last of each counts.
+               {{"--from", "tick:1440", "--from", "tick:480", "--to", "beat:0", "--to", "beat:2"}, {61, 62}},
+               // Unknown or negative bounds are open.
+               {{"--from", "TICK:480", "--to", "tick:-1"}, {60, 61, 62, 63}},
+               {{"--from", "marker:Nowhere"}, {60, 61, 62, 63}},
+               {{"--to", "tick:99999999999"}, {60, 61, 62, 63}},
+               {{"--from", "tick:99999999999"}, {}}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(::testing::PrintToString(c.options));
+    EXPECT_EQ(notes_started(c.options), c.notes);
+  }
+  // Reversed bounds leave nothing in range to wait for, but the controllers
+  // still go out.
+  platform.waits.clear();
+  EXPECT_EQ(notes_started({"--from", "beat:3", "--to", "beat:1"}), Notes{});
   EXPECT_EQ(platform.sent.size(), 4u);
+  EXPECT_TRUE(platform.waits.empty());
 }
 
 }  // namespace

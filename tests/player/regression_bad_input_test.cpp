@@ -48,34 +48,27 @@ class BadInput : public ::testing::Test {
   test::TempFile song{"song.mid", one_note_file()};
 };
 
-TEST_F(BadInput, ATickBeyond32BitsIsTheLastTick) {
-  // From the last tick: no note is in range, the controller goes out at once.
-  run({"--from", "tick:99999999999"});
-  EXPECT_EQ(words(), (std::vector<uint32_t>{kVolume}));
-  EXPECT_TRUE(platform.waits.empty());
-}
-
-TEST_F(BadInput, ATickBelow32BitsIsNoBound) {
-  run({"--from", "tick:-99999999999", "--to", "tick:99999999999"});
-  EXPECT_EQ(words(), (std::vector<uint32_t>{kVolume, kNoteOn, kNoteOff}));
-  EXPECT_EQ(platform.now(), 1500u);
-}
-
 TEST_F(BadInput, PositionsBeyondEveryRangeGiveABoundOrNone) {
-  // Beats and seconds beyond the float range are infinite: the last tick.
-  for (const char* spec : {"beat:1e308", "time:1e308", "hms:99999999999:0:0", "mb:99999999999:1",
-                           "mbt:1:99999999999:0", "hmsf:0:0:0:1e38"}) {
+  // A tick beyond 32 bits, and beats and seconds beyond the float range, are
+  // the last tick: no note is in range, the controller goes out at once.
+  for (const char* spec : {"tick:99999999999", "beat:1e308", "time:1e308", "hms:99999999999:0:0",
+                           "mb:99999999999:1", "mbt:1:99999999999:0", "hmsf:0:0:0:1e38"}) {
     SCOPED_TRACE(spec);
     platform.sent.clear();
+    platform.waits.clear();
     run({"--from", spec});
     EXPECT_EQ(words(), (std::vector<uint32_t>{kVolume}));
+    EXPECT_TRUE(platform.waits.empty());
   }
-  // NaN and negative infinities give negative ticks: no bound.
-  for (const char* spec : {"beat:nan", "time:nan", "time:-inf", "beat:-1e308", "mb:-99999999999:1"}) {
+  // Ticks below 32 bits, NaN and negative infinities give negative ticks: no bound.
+  for (const char* spec :
+       {"tick:-99999999999", "beat:nan", "time:nan", "time:-inf", "beat:-1e308", "mb:-99999999999:1"}) {
     SCOPED_TRACE(spec);
     platform.sent.clear();
-    run({"--to", spec});
+    const uint64_t start = platform.now();
+    run({"--from", spec, "--to", spec});
     EXPECT_EQ(words(), (std::vector<uint32_t>{kVolume, kNoteOn, kNoteOff}));
+    EXPECT_EQ(platform.now(), start + 1500);
   }
 }
 
@@ -89,49 +82,42 @@ TEST_F(BadInput, ExtraTimesThatAreNoPositiveNumberGiveNoWait) {
   }
 }
 
-TEST_F(BadInput, AnExtraTimeBeyondTheClockIsTheLongestTimedWait) {
+TEST_F(BadInput, AnExtraTimeBeyondTheClockIsTheLongestTimedWaitUntilInterrupted) {
   // 4294967.295 s is 2^32 - 1 ms, the value that would mean "no limit".
-  platform.interrupt_at(1500 + 5000);
-  run({"--extra-time", "4294967.295"});
-  ASSERT_EQ(platform.waits.size(), 3u);
-  EXPECT_EQ(platform.waits[2].limit, 0xFFFFFFFEu);
+  for (const char* seconds : {"4294967.295", "1e308", "inf", "1e30"}) {
+    SCOPED_TRACE(seconds);
+    const uint64_t start = platform.now();
+    platform.waits.clear();
+    platform.interrupt_at(start + 1500 + 60000);
+    run({"--extra-time", seconds});
+    ASSERT_EQ(platform.waits.size(), 3u);
+    EXPECT_EQ(platform.waits[2].limit, 0xFFFFFFFEu);
+    EXPECT_EQ(platform.now(), start + 61500);
+  }
 }
 
 // Track numbers read beyond 32 bits saturate to the largest track number;
 // they are never cut to their low 32 bits (2^32 + 1 is not track 1).
-class BadTrackNumbers : public BadInput {
- protected:
-  BadTrackNumbers() { platform.device_names = {"first"}; }
-
-  std::vector<int32_t> devices_of_tracks() const {
-    std::vector<int32_t> devices(3, -2);
-    for (const SentMessage& message : platform.sent) {
-      for (uint32_t t = 0; t < 3; ++t) {
-        if (message.word == tag_of_track(t)) devices[t] = message.device;
-      }
-    }
-    return devices;
+TEST_F(BadInput, TrackNumbersBeyond32Bits) {
+  platform.device_names = {"first"};
+  const test::TempFile three_tracks("three.mid", tagged_tracks_file(3));
+  constexpr int32_t kDefault = kDefaultDevice;
+  struct Case {
+    std::vector<std::string> arguments;
+    std::vector<int32_t> devices;
+  };
+  const Case cases[] = {{{"--solo-track", "4294967297"}, {kDefault, kSilent, kSilent}},
+                        {{"--mute-track", "4294967297", "--mute-track", "-4294967295", "--mute-track",
+                          "99999999999999999999999"},
+                         {kDefault, kDefault, kDefault}},
+                        {{"--track-out", "4294967297", "0"}, {kDefault, kDefault, kDefault}}};
+  for (Case c : cases) {
+    SCOPED_TRACE(c.arguments.front());
+    platform.sent.clear();
+    c.arguments.push_back(three_tracks.path());
+    EXPECT_EQ(run_tactus(platform, c.arguments).status, 0);
+    EXPECT_EQ(devices_of_tracks(platform, 3), c.devices);
   }
-
-  test::TempFile three_tracks{"three.mid", tagged_tracks_file(3)};
-};
-
-TEST_F(BadTrackNumbers, SoloOfATrackBeyond32BitsSilencesAllButTrackZero) {
-  EXPECT_EQ(run_tactus(platform, {"--solo-track", "4294967297", three_tracks.path()}).status, 0);
-  EXPECT_EQ(devices_of_tracks(), (std::vector<int32_t>{kDefaultDevice, -2, -2}));
-}
-
-TEST_F(BadTrackNumbers, MuteOfTracksBeyond32BitsChangesNothing) {
-  EXPECT_EQ(run_tactus(platform, {"--mute-track", "4294967297", "--mute-track", "-4294967295", "--mute-track",
-                                  "99999999999999999999999", three_tracks.path()})
-                .status,
-            0);
-  EXPECT_EQ(devices_of_tracks(), (std::vector<int32_t>{kDefaultDevice, kDefaultDevice, kDefaultDevice}));
-}
-
-TEST_F(BadTrackNumbers, ARouteForATrackBeyond32BitsRoutesNoTrack) {
-  EXPECT_EQ(run_tactus(platform, {"--track-out", "4294967297", "0", three_tracks.path()}).status, 0);
-  EXPECT_EQ(devices_of_tracks(), (std::vector<int32_t>{kDefaultDevice, kDefaultDevice, kDefaultDevice}));
   // A number below the 32-bit range is negative, which names no track.
   EXPECT_EQ(run_tactus(platform, {"--track-out", "-4294967295", "0", three_tracks.path()}).status, 1);
 }

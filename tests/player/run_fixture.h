@@ -6,7 +6,6 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
-#include <initializer_list>
 #include <string>
 #include <vector>
 
@@ -56,8 +55,18 @@ inline test::MidiBytes tagged_tracks_file(int track_count) {
   return file;
 }
 
-// The message of track t in a tagged file.
-inline uint32_t tag_of_track(uint32_t t) { return (0xB0 | t) | 1u << 8 | t << 16; }
+// The device that received each track's tag message, by track; kSilent for
+// a track that sent nothing.
+constexpr int32_t kSilent = -2;
+inline std::vector<int32_t> devices_of_tracks(const TestPlatform& platform, int track_count) {
+  std::vector<int32_t> devices(static_cast<size_t>(track_count), kSilent);
+  for (const SentMessage& message : platform.sent) {
+    for (uint32_t t = 0; t < devices.size(); ++t) {
+      if (message.word == ((0xB0 | t) | 1u << 8 | t << 16)) devices[t] = message.device;
+    }
+  }
+  return devices;
+}
 
 }  // namespace tactus::player::testing
 

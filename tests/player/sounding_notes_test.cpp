@@ -73,14 +73,6 @@ TEST_F(HangingNotes, EachPortGetsTheEndsOfItsOwnNotes) {
                   }));
 }
 
-TEST_F(HangingNotes, SilencedTracksStartNoNotes) {
-  Track* track1 = sequence_add_track(sequence);
-  note_on_new(track1, 0, 0, 60, 100);
-  track_ports = {platform.open_output(0, output_done_callback), nullptr};
-  play();
-  EXPECT_TRUE(platform.sent.empty());
-}
-
 TEST(SoundingNotes, JudgesNotesByTheBytesSent) {
   TestPlatform platform;
   platform.device_names = {"only"};

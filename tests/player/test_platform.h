@@ -33,7 +33,6 @@ struct SentMessage {
   bool operator==(const SentMessage&) const = default;
 };
 
-// For readable test failures.
 void PrintTo(const SentMessage& message, std::ostream* os);
 
 struct WaitRecord {
@@ -77,7 +76,6 @@ class TestPlatform : public Platform {
   std::vector<SentMessage> sent;
   std::vector<WaitRecord> waits;
   std::vector<std::string> log;  // "open 0", "open default", "close 1", "install", "remove", ...
-  int interrupts_while_not_installed = 0;
   uint64_t now() const { return now_; }
   bool handler_installed() const { return interrupt_routine_ != nullptr; }
 
