@@ -11,6 +11,8 @@
 #include <vector>
 
 #include "model/records.h"
+#include "smf/reader.h"
+#include "support/midi_bytes.h"
 #include "tactus/model.h"
 
 namespace tactus::test {
@@ -20,15 +22,20 @@ struct SequenceDeleter {
 };
 using SequencePtr = std::unique_ptr<Sequence, SequenceDeleter>;
 
+// Loads a copy of exactly these bytes, so that a read past them is caught
+// by the address sanitizer.
+inline SequencePtr load(const MidiBytes& file) {
+  std::vector<unsigned char> exact(file.data());
+  return SequencePtr(internal::load_sequence_from_memory(exact.data(), exact.size()));
+}
+
 struct EventFields {
-  int32_t track;
-  int32_t tick;
-  int32_t kind;
-  int32_t word1, word2, word3;
+  int32_t track, tick, kind, word1, word2, word3;
   std::vector<unsigned char> bytes;  // SYSEX buffer; META payload with its trailing 0
 
   bool operator==(const EventFields&) const = default;
 };
+using Events = std::vector<EventFields>;
 
 inline EventFields fields_of(Event* event) {
   EventFields fields{event->track->number, event->tick,  event->kind, event->word1,
@@ -45,8 +52,8 @@ inline void PrintTo(const EventFields& fields, std::ostream* out) {
 }
 
 // The events in sequence order; every back link must mirror the forward link.
-inline std::vector<EventFields> sequence_events(Sequence* sequence) {
-  std::vector<EventFields> events;
+inline Events sequence_events(Sequence* sequence) {
+  Events events;
   Event* previous = nullptr;
   for (Event* event = sequence->first_event; event != nullptr; event = event->next_in_sequence) {
     EXPECT_EQ(event->previous_in_sequence, previous);
@@ -57,8 +64,8 @@ inline std::vector<EventFields> sequence_events(Sequence* sequence) {
   return events;
 }
 
-inline std::vector<EventFields> track_events(Track* track) {
-  std::vector<EventFields> events;
+inline Events track_events(Track* track) {
+  Events events;
   Event* previous = nullptr;
   for (Event* event = track->first_event; event != nullptr; event = event->next_in_track) {
     EXPECT_EQ(event->previous_in_track, previous);
@@ -71,10 +78,10 @@ inline std::vector<EventFields> track_events(Track* track) {
 }
 
 // Every track's events one track after another, in track order.
-inline std::vector<EventFields> events_track_by_track(Sequence* sequence) {
-  std::vector<EventFields> events;
+inline Events events_track_by_track(Sequence* sequence) {
+  Events events;
   for (Track* track = sequence->first_track; track != nullptr; track = track->next) {
-    std::vector<EventFields> own = track_events(track);
+    Events own = track_events(track);
     events.insert(events.end(), own.begin(), own.end());
   }
   return events;
