@@ -13,10 +13,6 @@
 
 namespace tactus::player::testing {
 
-// Milliseconds of a tick at the default 120 beats per minute and 480 ticks
-// per quarter note: a quarter note lasts 500 ms.
-constexpr uint64_t ms_at(int32_t tick) { return static_cast<uint64_t>(tick) * 500 / 480; }
-
 constexpr uint32_t word(uint32_t status, uint32_t data1 = 0, uint32_t data2 = 0) {
   return status | data1 << 8 | data2 << 16;
 }

@@ -41,24 +41,14 @@ TEST_F(PlaybackTiming, DueTimesFollowTheTempoMap) {
                            }));
 }
 
-TEST(PlaybackDueTime, IsTruncatedNotRounded) {
-  // 5000 ticks a quarter note at 120 bpm: a tick lasts 0.1 ms, so tick 19
-  // lies at 0.0019 s.
-  Sequence* sequence = sequence_new(0, DIVISION_PPQ, 5000);
-  Track* track = sequence_add_track(sequence);
-  control_change_new(track, 0, 0, 1, 0);
-  control_change_new(track, 9, 0, 2, 0);
-  control_change_new(track, 19, 0, 3, 0);
-  control_change_new(track, 20, 0, 4, 0);
-  TestPlatform platform;
-  platform.device_names = {"only"};
-  std::vector<MidiPort*> ports = {platform.open_output(0, output_done_callback)};
-  play_sequence(platform, sequence, ports, -1, -1, 0);
-  ASSERT_EQ(platform.sent.size(), 4u);
-  EXPECT_EQ(platform.sent[1].time, 0u);
-  EXPECT_EQ(platform.sent[2].time, 1u);
-  EXPECT_EQ(platform.sent[3].time, 2u);
-  sequence_free(sequence);
+TEST_F(PlaybackTiming, DueTimesAreTruncatedNotRounded) {
+  // A tick lasts 500/480 ms: tick 13 lies at 13.54 ms, tick 23 at 23.96 ms.
+  control_change_new(track0, 0, 0, 1, 0);
+  control_change_new(track0, 13, 0, 2, 0);
+  control_change_new(track0, 23, 0, 3, 0);
+  play();
+  EXPECT_EQ(platform.sent, (std::vector<SentMessage>{short_at(0, word(0xB0, 1)), short_at(13, word(0xB0, 2)),
+                                                     short_at(23, word(0xB0, 3))}));
 }
 
 TEST(PlaybackDueTime, WrapsModulo2To32AndCountsNonFiniteTimesAsZero) {

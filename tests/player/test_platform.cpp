@@ -1,7 +1,7 @@
 #include "test_platform.h"
 
 #include <algorithm>
-#include <cstdio>
+#include <ios>
 #include <limits>
 #include <stdexcept>
 
@@ -21,19 +21,11 @@ constexpr size_t kMostWaits = 100000;
 }  // namespace
 
 void PrintTo(const SentMessage& message, std::ostream* os) {
-  char word[16];
-  std::snprintf(word, sizeof word, "%06X", static_cast<unsigned>(message.word));
-  *os << "{device " << message.device << ", at " << message.time << " ms, ";
-  if (message.bytes.empty()) {
-    *os << "word " << word << "}";
-    return;
-  }
-  *os << "long";
-  for (unsigned char byte : message.bytes) {
-    std::snprintf(word, sizeof word, " %02X", byte);
-    *os << word;
-  }
-  *os << "}";
+  *os << "{device " << message.device << ", at " << message.time << " ms, " << std::hex << std::uppercase;
+  if (message.bytes.empty()) *os << "word " << message.word;
+  if (!message.bytes.empty()) *os << "long";
+  for (unsigned byte : message.bytes) *os << ' ' << byte;
+  *os << std::dec << std::nouppercase << "}";
 }
 
 void TestPlatform::schedule(uint64_t time, std::function<void()> run) {
