@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <set>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "model/records.h"
@@ -65,57 +66,46 @@ TEST(WriterRefusals, NullSequenceOrFileName) {
   EXPECT_TRUE(directory.entries().empty());
 }
 
-TEST(WriterRefusals, NegativeTick) {
+// Values the file cannot hold. A count or length of 2^28 would take a 256 MB
+// buffer; the record's count is raised instead, which the writer must refuse
+// before reading the bytes (and is put back before the sequence is freed).
+TEST(WriterRefusals, ValuesTheFileCannotHold) {
+  const struct {
+    const char* what;
+    void (*damage)(Sequence*);
+  } cases[] = {
+      {"negative tick", [](Sequence* s) { note_on_new(sequence_get_first_track(s), -1, 0, 60, 100); }},
+      {"delta time of 2^28",
+       [](Sequence* s) {
+         Track* track = sequence_add_track(s);
+         note_on_new(track, 5, 0, 60, 100);
+         note_on_new(track, 5 + (1 << 28), 0, 60, 0);
+       }},
+      {"delta to the end tick of 2^28",
+       [](Sequence* s) { track_set_end_tick(sequence_add_track(s), 1 << 28); }},
+      {"negative end tick of an empty track",
+       [](Sequence* s) { track_set_end_tick(sequence_add_track(s), -10); }},
+      {"division type -1", [](Sequence* s) { sequence_set_division_type(s, -1); }},
+      {"division type 5", [](Sequence* s) { sequence_set_division_type(s, 5); }},
+      {"division type 99", [](Sequence* s) { sequence_set_division_type(s, 99); }},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    SequencePtr sequence = small_sequence();
+    c.damage(sequence.get());
+    expect_refused_and_old_file_kept(sequence.get());
+  }
   SequencePtr sequence = small_sequence();
-  note_on_new(sequence_get_first_track(sequence.get()), -1, 0, 60, 100);
-  expect_refused_and_old_file_kept(sequence.get());
-}
-
-TEST(WriterRefusals, DeltaTimeOfTwoToTheTwentyEight) {
-  SequencePtr sequence = small_sequence();
-  Track* track = sequence_add_track(sequence.get());
-  note_on_new(track, 5, 0, 60, 100);
-  note_on_new(track, 5 + (1 << 28), 0, 60, 0);
-  expect_refused_and_old_file_kept(sequence.get());
-}
-
-TEST(WriterRefusals, DeltaToTheEndTickOfTwoToTheTwentyEight) {
-  SequencePtr sequence = small_sequence();
-  track_set_end_tick(sequence_add_track(sequence.get()), 1 << 28);
-  expect_refused_and_old_file_kept(sequence.get());
-}
-
-TEST(WriterRefusals, NegativeEndTickOfAnEmptyTrack) {
-  SequencePtr sequence = small_sequence();
-  track_set_end_tick(sequence_add_track(sequence.get()), -10);
-  expect_refused_and_old_file_kept(sequence.get());
-}
-
-// A count or length of 2^28 would take a 256 MB buffer; the record's count
-// is raised instead, which the writer must refuse before reading the bytes.
-TEST(WriterRefusals, SystemExclusiveCountOfTwoToTheTwentyEight) {
-  SequencePtr sequence = small_sequence();
+  Track* track = sequence_get_first_track(sequence.get());
   const unsigned char bytes[] = {0xF0, 0x01, 0xF7};
-  Event* sysex = sysex_new(sequence_get_first_track(sequence.get()), 10, 3, bytes);
+  Event* sysex = sysex_new(track, 10, 3, bytes);
   sysex->word1 = (1 << 28) + 1;  // 2^28 bytes after the status byte
   expect_refused_and_old_file_kept(sequence.get());
   sysex->word1 = 3;
-}
-
-TEST(WriterRefusals, MetaLengthOfTwoToTheTwentyEight) {
-  SequencePtr sequence = small_sequence();
-  Event* text = meta_new(sequence_get_first_track(sequence.get()), 10, 0x01, 1, kOldContent.data());
+  Event* text = meta_new(track, 10, 0x01, 1, kOldContent.data());
   text->word2 = 1 << 28;
   expect_refused_and_old_file_kept(sequence.get());
   text->word2 = 1;
-}
-
-TEST(WriterRefusals, DivisionTypeOutsideTheFiveKnownOnes) {
-  for (int32_t type : {-1, 5, 99}) {
-    SequencePtr sequence = small_sequence();
-    sequence_set_division_type(sequence.get(), type);
-    expect_refused_and_old_file_kept(sequence.get());
-  }
 }
 
 TEST(WriterRefusals, MoreTracksThanTheHeaderCanCount) {
@@ -126,42 +116,30 @@ TEST(WriterRefusals, MoreTracksThanTheHeaderCanCount) {
   EXPECT_EQ(saved_bytes(sequence.get()).size(), 14u + 0xFFFFu * 12u);
 }
 
-TEST(WriterReplacement, NewFileAppearsWithNothingBesideIt) {
+TEST(WriterReplacement, NewOrExistingFileEndsUpAloneAndWhole) {
   ScratchDirectory directory;
   SequencePtr sequence = small_sequence();
-  const std::string path = directory.file("new.mid");
+  const std::string path = directory.file("song.mid");
   EXPECT_EQ(sequence_save(sequence.get(), path.c_str()), 0);
-  EXPECT_EQ(directory.entries(), std::set<std::string>{"new.mid"});
+  EXPECT_EQ(directory.entries(), std::set<std::string>{"song.mid"});
   SequencePtr loaded(sequence_load(path.c_str()));
   ASSERT_NE(loaded, nullptr);
   EXPECT_EQ(sequence_get_track_count(loaded.get()), 1);
-}
-
-TEST(WriterReplacement, ExistingFileIsReplacedWhole) {
-  ScratchDirectory directory;
-  const std::string path = directory.file("song.mid");
   write_file(path, Bytes(10000, 0xAA));  // longer than the new content
-  SequencePtr sequence = small_sequence();
   EXPECT_EQ(sequence_save(sequence.get(), path.c_str()), 0);
   EXPECT_EQ(read_file(path), saved_bytes(sequence.get()));
   EXPECT_EQ(directory.entries(), std::set<std::string>{"song.mid"});
 }
 
-TEST(WriterReplacement, DirectoryAsFileNameFails) {
+TEST(WriterReplacement, DirectoryOrMissingDirectoryAsFileNameFails) {
   ScratchDirectory directory;
   fs::create_directory(directory.file("folder"));
   SequencePtr sequence = small_sequence();
   EXPECT_EQ(sequence_save(sequence.get(), directory.file("folder").c_str()), -1);
   EXPECT_TRUE(fs::is_directory(directory.file("folder")));
   EXPECT_TRUE(fs::is_empty(directory.file("folder")));
-  EXPECT_EQ(directory.entries(), std::set<std::string>{"folder"});
-}
-
-TEST(WriterReplacement, MissingDirectoryFails) {
-  ScratchDirectory directory;
-  SequencePtr sequence = small_sequence();
   EXPECT_EQ(sequence_save(sequence.get(), directory.file("no/such.mid").c_str()), -1);
-  EXPECT_TRUE(directory.entries().empty());
+  EXPECT_EQ(directory.entries(), std::set<std::string>{"folder"});
 }
 
 #ifndef _WIN32
@@ -178,12 +156,8 @@ TEST(WriterReplacement, ReplacementKeepsThePermissionBits) {
     EXPECT_EQ(read_file(path), saved_bytes(sequence.get()));
     fs::remove(path);
   }
-}
-
-TEST(WriterReplacement, NewFileGetsTheModeOfAnyNewlyCreatedFile) {
-  ScratchDirectory directory;
+  // A new file gets the mode of any newly created file.
   write_file(directory.file("reference"), kOldContent);
-  SequencePtr sequence = small_sequence();
   EXPECT_EQ(sequence_save(sequence.get(), directory.file("new.mid").c_str()), 0);
   EXPECT_EQ(fs::status(directory.file("new.mid")).permissions(),
             fs::status(directory.file("reference")).permissions());
@@ -256,22 +230,15 @@ std::string device(const ScratchDirectory& directory, const std::string& name, u
   return mknod(path.c_str(), S_IFCHR | 0666, makedev(1, minor)) == 0 ? path : "";
 }
 
-TEST(WriterFailures, FullDeviceReportsTheFailureAndStaysADevice) {
+TEST(WriterFailures, DevicesAreWrittenInPlaceAndAFullOneReportsTheFailure) {
   ScratchDirectory directory;
-  const std::string full = device(directory, "full", 7);
-  if (full.empty()) GTEST_SKIP() << "cannot make a device node";
   SequencePtr sequence = small_sequence();
-  EXPECT_EQ(sequence_save(sequence.get(), full.c_str()), -1);
-  EXPECT_TRUE(fs::is_character_file(full));
-}
-
-TEST(WriterFailures, NullDeviceIsWrittenInPlace) {
-  ScratchDirectory directory;
-  const std::string null = device(directory, "null", 3);
-  if (null.empty()) GTEST_SKIP() << "cannot make a device node";
-  SequencePtr sequence = small_sequence();
-  EXPECT_EQ(sequence_save(sequence.get(), null.c_str()), 0);
-  EXPECT_TRUE(fs::is_character_file(null));
+  for (const auto& [name, minor, result] : {std::tuple{"full", 7u, -1}, std::tuple{"null", 3u, 0}}) {
+    const std::string path = device(directory, name, minor);
+    if (path.empty()) GTEST_SKIP() << "cannot make a device node";
+    EXPECT_EQ(sequence_save(sequence.get(), path.c_str()), result) << name;
+    EXPECT_TRUE(fs::is_character_file(path)) << name;
+  }
 }
 
 // The read end is opened first without waiting, so the save finds a reader
