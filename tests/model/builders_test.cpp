@@ -42,37 +42,15 @@ TEST_F(Builders, TempoStoresTheLowTwentyFourBitsOfTheTruncatedQuotient) {
   }
 }
 
+// 60000008 gives a quotient below 1, 1e-20 one whose low 24 bits are all 0.
 TEST_F(Builders, TempoWithoutAValidPayloadIsRefused) {
-  const float infinity = std::numeric_limits<float>::infinity();
-  const float refused[] = {0.0f,
-                           -0.0f,
-                           -120.0f,
-                           std::nanf(""),
-                           infinity,
-                           -infinity,
-                           60000008.0f,  // quotient below 1
-                           std::numeric_limits<float>::max(),
-                           1e-20f,  // a multiple of 2^24: stored bits all 0
-                           std::numeric_limits<float>::denorm_min()};
-  for (float beats_per_minute : refused) {
+  using limits = std::numeric_limits<float>;
+  for (float beats_per_minute : {0.0f, -0.0f, -120.0f, std::nanf(""), limits::infinity(), -limits::infinity(),
+                                 60000008.0f, limits::max(), 1e-20f, limits::denorm_min()}) {
     EXPECT_EQ(tempo_new(track0, 0, beats_per_minute), nullptr) << beats_per_minute;
   }
   EXPECT_TRUE(track_events(track0).empty());
   EXPECT_EQ(tempo_new(nullptr, 0, 120.0f), nullptr);
-}
-
-TEST_F(Builders, TempoSetterRewritesOnlyTempoEvents) {
-  Event* tempo = tempo_new(track0, 0, 120.0f);
-  EXPECT_EQ(tempo_set_beats_per_minute(tempo, 90.0f), 0);
-  EXPECT_EQ(payload(tempo), (Bytes{0x0A, 0x2C, 0x2A}));
-  for (float refused : {0.0f, std::nanf(""), 1e9f}) EXPECT_EQ(tempo_set_beats_per_minute(tempo, refused), -1);
-  EXPECT_EQ(payload(tempo), (Bytes{0x0A, 0x2C, 0x2A}));
-
-  Event* marker = marker_new(track0, 0, "A");
-  EXPECT_EQ(tempo_set_beats_per_minute(marker, 120.0f), -1);
-  EXPECT_EQ(payload(marker), (Bytes{'A'}));
-  EXPECT_EQ(tempo_set_beats_per_minute(note_on_new(track0, 0, 0, 60, 1), 120.0f), -1);
-  EXPECT_EQ(tempo_set_beats_per_minute(nullptr, 120.0f), -1);
 }
 
 // Numerator (low eight bits), power of two of the denominator, MIDI clocks
@@ -98,7 +76,20 @@ TEST_F(Builders, TimeSignatureStoresNumeratorPowerClocksAndThirtySeconds) {
   EXPECT_EQ(time_signature_new(nullptr, 0, 4, 4), nullptr);
 }
 
-TEST_F(Builders, TimeSignatureSetterWorksOnAnyMetaEvent) {
+// The tempo setter takes tempo events only, the time-signature setter any
+// meta event; refused values change nothing.
+TEST_F(Builders, SettersRewriteOnlyTheEventsTheyServe) {
+  Event* tempo = tempo_new(track0, 0, 120.0f);
+  EXPECT_EQ(tempo_set_beats_per_minute(tempo, 90.0f), 0);
+  EXPECT_EQ(payload(tempo), (Bytes{0x0A, 0x2C, 0x2A}));
+  for (float refused : {0.0f, std::nanf(""), 1e9f}) EXPECT_EQ(tempo_set_beats_per_minute(tempo, refused), -1);
+  EXPECT_EQ(payload(tempo), (Bytes{0x0A, 0x2C, 0x2A}));
+
+  Event* marker = marker_new(track0, 0, "A");
+  EXPECT_EQ(tempo_set_beats_per_minute(marker, 120.0f), -1);
+  EXPECT_EQ(payload(marker), (Bytes{'A'}));
+  EXPECT_EQ(tempo_set_beats_per_minute(nullptr, 120.0f), -1);
+
   Event* signature = time_signature_new(track0, 0, 4, 4);
   EXPECT_EQ(time_signature_set(signature, 6, 8), 0);
   EXPECT_EQ(payload(signature), (Bytes{0x06, 0x03, 0x0C, 0x08}));
@@ -112,6 +103,7 @@ TEST_F(Builders, TimeSignatureSetterWorksOnAnyMetaEvent) {
 
   Event* note = note_on_new(track0, 0, 0, 60, 100);
   EXPECT_EQ(time_signature_set(note, 3, 4), -1);
+  EXPECT_EQ(tempo_set_beats_per_minute(note, 120.0f), -1);
   EXPECT_EQ(note_on_get_velocity(note), 100);
   EXPECT_EQ(time_signature_set(nullptr, 3, 4), -1);
 }

@@ -91,36 +91,27 @@ TEST_F(Lists, FreeingATrackTakesItsEventsOutAndRenumbers) {
   EXPECT_EQ(sequence_events(sequence), Events{});
 }
 
-TEST_F(Lists, TrackNewBeforeRenumbersTheFollowingTracks) {
+TEST_F(Lists, NewTracksRenumberTheFollowingOnesAndAreCreatedOnlyWhenAsked) {
+  EXPECT_EQ(sequence_get_track_by_number(sequence, 3, 0), nullptr);
+  EXPECT_EQ(sequence_get_track_by_number(sequence, -1, 1), nullptr);
+  EXPECT_EQ(sequence_get_track_count(sequence), 2);
+  Track* fourth = sequence_get_track_by_number(sequence, 3, 1);
+  EXPECT_EQ(track_get_number(fourth), 3);
+  EXPECT_EQ(track_get_number(track_get_next(track1)), 2);
   Track* middle = track_new_before(track1);
   Track* front = track_new_before(track0);
   EXPECT_EQ(sequence_get_first_track(sequence), front);
+  EXPECT_EQ(sequence_get_last_track(sequence), fourth);
   EXPECT_EQ(track_get_next(track0), middle);
   EXPECT_EQ(track_get_previous(track1), middle);
   EXPECT_EQ((std::vector<int32_t>{track_get_number(front), track_get_number(track0), track_get_number(middle),
-                                  track_get_number(track1)}),
-            (std::vector<int32_t>{0, 1, 2, 3}));
-  EXPECT_EQ(sequence_get_track_count(sequence), 4);
+                                  track_get_number(track1), track_get_number(fourth)}),
+            (std::vector<int32_t>{0, 1, 2, 3, 5}));
+  EXPECT_EQ(sequence_get_track_count(sequence), 6);
   EXPECT_EQ(sequence_get_track_by_number(sequence, 2, 0), middle);
-}
-
-TEST(Tracks, GetTrackByNumberCreatesOnlyWhenAsked) {
-  Sequence* sequence = sequence_new(1, DIVISION_PPQ, 96);
-  EXPECT_EQ(sequence_get_track_by_number(sequence, 0, 0), nullptr);
-  Track* first = sequence_add_track(sequence);
-  EXPECT_EQ(sequence_get_track_by_number(sequence, 3, 0), nullptr);
-  EXPECT_EQ(sequence_get_track_by_number(sequence, -1, 1), nullptr);
-  EXPECT_EQ(sequence_get_track_count(sequence), 1);
-  Track* third = sequence_get_track_by_number(sequence, 3, 1);
-  EXPECT_EQ(track_get_number(third), 3);
-  EXPECT_EQ(sequence_get_track_count(sequence), 4);
-  EXPECT_EQ(sequence_get_last_track(sequence), third);
-  EXPECT_EQ(track_get_number(track_get_next(first)), 1);
-  EXPECT_EQ(sequence_get_track_by_number(sequence, 0, 0), first);
-  Track* front = track_new_before(first);
-  EXPECT_EQ(sequence_get_first_track(sequence), front);
-  EXPECT_EQ(track_get_number(first), 1);
-  sequence_free(sequence);
+  Sequence* empty = sequence_new(1, DIVISION_PPQ, 96);
+  EXPECT_EQ(sequence_get_track_by_number(empty, 0, 0), nullptr);
+  sequence_free(empty);
 }
 
 TEST(Sequences, DivisionTypeSetsBeatResolutionAndFrameRate) {

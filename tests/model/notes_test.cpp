@@ -33,25 +33,10 @@ Values write(Event* event, const Setter (&setters)[3], const Values& values) {
   return results;
 }
 
-TEST_F(Notes, AccessorsUseTheFieldsOfEitherForm) {
+TEST_F(Notes, AccessorsUseTheFieldsOfEitherFormAndRefuseEverythingElse) {
   Event* start = note_on_new(track0, 0, 3, 60, 100);
   Event* off = note_off_new(track0, 0, 2, 62, 40);
   Event* silent_on = note_on_new(track0, 0, 5, 64, 0);
-  EXPECT_EQ(read(start, start_getters), (Values{3, 60, 100}));
-  EXPECT_EQ(read(off, end_getters), (Values{2, 62, 40}));
-  EXPECT_EQ(read(silent_on, end_getters), (Values{5, 64, 0}));
-  EXPECT_EQ(write(start, start_setters, {4, 61, 90}), (Values{0, 0, 0}));
-  EXPECT_EQ(write(off, end_setters, {7, 70, 33}), (Values{0, 0, 0}));
-  EXPECT_EQ(write(silent_on, end_setters, {8, 71}), (Values{0, 0}));
-  EXPECT_EQ(read(start, on_fields), (Values{4, 61, 90}));
-  EXPECT_EQ(read(off, off_fields), (Values{7, 70, 33}));
-  EXPECT_EQ(read(silent_on, on_fields), (Values{8, 71, 0}));
-}
-
-TEST_F(Notes, AccessorsRefuseTheOtherSideAndOtherKinds) {
-  Event* start = note_on_new(track0, 0, 3, 60, 1);
-  Event* silent_on = note_on_new(track0, 0, 3, 60, 0);
-  Event* off = note_off_new(track0, 0, 3, 60, 64);
   Event* pressure = key_pressure_new(track0, 0, 3, 60, 10);
   Event* control = control_change_new(track0, 0, 3, 7, 100);
   const Values refused = {-1, -1, -1};
@@ -65,9 +50,15 @@ TEST_F(Notes, AccessorsRefuseTheOtherSideAndOtherKinds) {
     EXPECT_EQ(write(event, end_setters, {1, 1, 1}), refused);
     EXPECT_EQ(note_end_get_note_start(event), nullptr);
   }
-  EXPECT_EQ(read(start, on_fields), (Values{3, 60, 1}));
-  EXPECT_EQ(read(silent_on, on_fields), (Values{3, 60, 0}));
-  EXPECT_EQ(read(off, off_fields), (Values{3, 60, 64}));
+  EXPECT_EQ(read(start, start_getters), (Values{3, 60, 100}));
+  EXPECT_EQ(read(off, end_getters), (Values{2, 62, 40}));
+  EXPECT_EQ(read(silent_on, end_getters), (Values{5, 64, 0}));
+  EXPECT_EQ(write(start, start_setters, {4, 61, 90}), (Values{0, 0, 0}));
+  EXPECT_EQ(write(off, end_setters, {7, 70, 33}), (Values{0, 0, 0}));
+  EXPECT_EQ(write(silent_on, end_setters, {8, 71}), (Values{0, 0}));
+  EXPECT_EQ(read(start, on_fields), (Values{4, 61, 90}));
+  EXPECT_EQ(read(off, off_fields), (Values{7, 70, 33}));
+  EXPECT_EQ(read(silent_on, on_fields), (Values{8, 71, 0}));
   EXPECT_EQ(track_events(track0).size(), 5u);
 }
 
@@ -100,7 +91,7 @@ TEST_F(Notes, ReleaseVelocityReplacesAZeroVelocityEndByANoteOffBehindItsTick) {
   EXPECT_EQ(note_start_get_note_end(start), note_off);
 }
 
-TEST_F(Notes, NestedStartsAndEndsPairWithTheNearestPartner) {
+TEST_F(Notes, SearchesFindTheNearestPartnerBetweenStartAndEnd) {
   Event* first_start = note_on_new(track0, 0, 0, 60, 100);
   Event* second_start = note_on_new(track0, 10, 0, 60, 100);
   Event* first_end = note_off_new(track0, 20, 0, 60, 0);
@@ -109,6 +100,18 @@ TEST_F(Notes, NestedStartsAndEndsPairWithTheNearestPartner) {
   EXPECT_EQ(note_start_get_note_end(second_start), first_end);
   EXPECT_EQ(note_end_get_note_start(first_end), second_start);
   EXPECT_EQ(note_end_get_note_start(second_end), second_start);
+  // Searches look neither behind the start nor beyond the end.
+  note_off_new(track1, 0, 0, 60, 0);
+  Event* start = note_on_new(track1, 10, 0, 60, 100);
+  EXPECT_EQ(note_start_get_note_end(start), nullptr);
+  Event* end = note_off_new(track1, 20, 0, 60, 0);
+  note_on_new(track1, 30, 0, 60, 100);
+  EXPECT_EQ(note_end_get_note_start(end), start);
+  // An end at the start's own tick, inserted after it, is found.
+  Event* start_at_40 = note_on_new(track1, 40, 0, 60, 100);
+  Event* end_at_40 = note_off_new(track1, 40, 0, 60, 0);
+  EXPECT_EQ(note_start_get_note_end(start_at_40), end_at_40);
+  EXPECT_EQ(note_end_get_note_start(end_at_40), start_at_40);
 }
 
 TEST_F(Notes, OtherChannelsNotesAndTracksAreNeverPartners) {
@@ -127,20 +130,6 @@ TEST_F(Notes, OtherChannelsNotesAndTracksAreNeverPartners) {
   EXPECT_EQ(note_end_get_note_start(lone_end), nullptr);
   Event* lone_start = note_on_new(track1, 1, 2, 50, 100);
   EXPECT_EQ(note_end_get_note_start(lone_end), lone_start);
-}
-
-TEST_F(Notes, SearchesStayBetweenTheStartAndTheEnd) {
-  note_off_new(track0, 0, 0, 60, 0);
-  Event* start = note_on_new(track0, 10, 0, 60, 100);
-  EXPECT_EQ(note_start_get_note_end(start), nullptr);
-  Event* end = note_off_new(track0, 20, 0, 60, 0);
-  note_on_new(track0, 30, 0, 60, 100);
-  EXPECT_EQ(note_end_get_note_start(end), start);
-  // An end at the start's own tick, inserted after it, is found.
-  Event* start_at_40 = note_on_new(track1, 40, 0, 60, 100);
-  Event* end_at_40 = note_off_new(track1, 40, 0, 60, 0);
-  EXPECT_EQ(note_start_get_note_end(start_at_40), end_at_40);
-  EXPECT_EQ(note_end_get_note_start(end_at_40), start_at_40);
 }
 
 TEST_F(Notes, PairCreatesBothEventsAndReturnsTheStart) {
