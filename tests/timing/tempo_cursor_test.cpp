@@ -5,16 +5,14 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
-#include <limits>
+#include <tuple>
+#include <vector>
 
 #include "timing_fixtures.h"
 
 using namespace tactus;
+using namespace timing_test;
 using tactus::internal::SecondsCursor;
-using timing_test::add_tempo;
-using timing_test::make_sequence;
-using timing_test::SequencePtr;
-using timing_test::track;
 
 namespace {
 
@@ -24,131 +22,95 @@ uint64_t bits_of(double value) {
   return bits;
 }
 
-// Every event in sequence order (non-decreasing ticks): cursor against walk.
-void expect_cursor_matches_walk(const SequencePtr& sequence) {
-  SecondsCursor cursor(sequence.get());
-  int checked = 0;
+std::vector<int32_t> event_ticks(const SequencePtr& sequence) {
+  std::vector<int32_t> ticks;
   for (Event* event = sequence_get_first_event(sequence.get()); event != nullptr;
        event = event_get_next_in_sequence(event)) {
-    const int32_t tick = event_get_tick(event);
-    ASSERT_EQ(bits_of(cursor.seconds_at(tick)), bits_of(sequence_get_seconds_from_tick(sequence.get(), tick)))
-        << "tick " << tick;
-    ++checked;
+    ticks.push_back(event_get_tick(event));
   }
-  EXPECT_GT(checked, 0);
+  return ticks;
 }
 
-// A small deterministic generator, so that failures reproduce.
-struct Lcg {
-  uint32_t state;
-  uint32_t next(uint32_t bound) {
-    state = state * 1664525u + 1013904223u;
-    return (state >> 8) % bound;
+// One cursor asked for `ticks` in turn (every event's, by default): each
+// answer has the walk's bits. Non-finite values must agree too.
+void expect_cursor_matches_walk(const SequencePtr& sequence, std::vector<int32_t> ticks = {}) {
+  if (ticks.empty()) ticks = event_ticks(sequence);
+  ASSERT_FALSE(ticks.empty());
+  SecondsCursor cursor(sequence.get());
+  for (int32_t tick : ticks) {
+    ASSERT_EQ(bits_of(cursor.seconds_at(tick)), bits_of(sequence_get_seconds_from_tick(sequence.get(), tick)))
+        << "tick " << tick;
   }
-};
+}
 
 // Notes on two tracks and tempo changes in the first, some of them sharing a
-// tick with each other or with notes.
+// tick with each other or with notes; a fixed generator so failures reproduce.
 SequencePtr busy_map(int32_t division_type, int32_t resolution, uint32_t seed) {
   auto sequence = make_sequence(division_type, resolution, 2);
-  Lcg random{seed};
+  auto next = [&seed](uint32_t bound) {
+    seed = seed * 1664525u + 1013904223u;
+    return (seed >> 8) % bound;
+  };
   int32_t tick = 0;
   for (int i = 0; i < 400; ++i) {
-    tick += static_cast<int32_t>(random.next(4) == 0 ? 0 : random.next(700));
-    add_tempo(sequence, 0, tick, 200000 + random.next(1500000));
-    if (random.next(3) == 0) add_tempo(sequence, 0, tick, 200000 + random.next(1500000));
+    tick += static_cast<int32_t>(next(4) == 0 ? 0 : next(700));
+    add_tempo(sequence, 0, tick, 200000 + next(1500000));
+    if (next(3) == 0) add_tempo(sequence, 0, tick, 200000 + next(1500000));
     note_on_new(track(sequence, 0), tick, 0, 60, 100);
-    note_on_new(track(sequence, 1), tick + static_cast<int32_t>(random.next(50)), 1, 64, 90);
+    note_on_new(track(sequence, 1), tick + static_cast<int32_t>(next(50)), 1, 64, 90);
   }
   return sequence;
 }
 
-TEST(SecondsCursor, MatchesWalkOnBusyPpqMaps) {
-  for (uint32_t seed : {1u, 7u, 12345u}) {
-    expect_cursor_matches_walk(busy_map(DIVISION_PPQ, 480, seed));
-  }
-  expect_cursor_matches_walk(busy_map(DIVISION_PPQ, 96, 99));
-  expect_cursor_matches_walk(busy_map(DIVISION_PPQ, 1, 5));
-}
-
-TEST(SecondsCursor, MatchesWalkOnEveryTickAroundTempoEvents) {
-  auto sequence = make_sequence(DIVISION_PPQ, 480);
-  add_tempo(sequence, 0, 10, 400000);
-  add_tempo(sequence, 0, 11, 333333);
-  add_tempo(sequence, 0, 11, 777777);
-  add_tempo(sequence, 0, 13, 1000000);
-  SecondsCursor cursor(sequence.get());
-  for (int32_t tick = -3; tick < 20; ++tick) {
-    // Each tick twice: a repeated tick must not apply anything twice.
-    for (int repeat = 0; repeat < 2; ++repeat) {
-      ASSERT_EQ(bits_of(cursor.seconds_at(tick)),
-                bits_of(sequence_get_seconds_from_tick(sequence.get(), tick)))
-          << "tick " << tick;
-    }
+TEST(SecondsCursor, MatchesWalkOnBusyMaps) {
+  for (auto [division_type, resolution, seed] :
+       std::vector<std::tuple<int32_t, int32_t, uint32_t>>{{DIVISION_PPQ, 480, 1},
+                                                           {DIVISION_PPQ, 480, 7},
+                                                           {DIVISION_PPQ, 480, 12345},
+                                                           {DIVISION_PPQ, 96, 99},
+                                                           {DIVISION_PPQ, 1, 5},
+                                                           {DIVISION_SMPTE24, 80, 3},
+                                                           {DIVISION_SMPTE25, 80, 3},
+                                                           {DIVISION_SMPTE30DROP, 80, 3},
+                                                           {DIVISION_SMPTE30, 80, 3}}) {
+    SCOPED_TRACE(testing::Message() << "division " << division_type << " seed " << seed);
+    expect_cursor_matches_walk(busy_map(division_type, resolution, seed));
   }
 }
 
-TEST(SecondsCursor, MatchesWalkForSmpteDivisions) {
-  for (int32_t division_type : {DIVISION_SMPTE24, DIVISION_SMPTE25, DIVISION_SMPTE30DROP, DIVISION_SMPTE30}) {
-    expect_cursor_matches_walk(busy_map(division_type, 80, 3));
-  }
+TEST(SecondsCursor, MatchesWalkOnSmallMaps) {
+  // Every tick twice around close changes: a repeated tick applies nothing twice.
+  auto close = build(
+      {DIVISION_PPQ, 480, {tempo(10, 400000), tempo(11, 333333), tempo(11, 777777), tempo(13, 1000000)}});
+  std::vector<int32_t> twice;
+  for (int32_t tick = -3; tick < 20; ++tick) twice.insert(twice.end(), {tick, tick});
+  expect_cursor_matches_walk(close, twice);
+
+  auto negative = build({DIVISION_PPQ, 480, {tempo(-960, 1000000), tempo(-100, 300000), tempo(0, 600000)}});
+  for (int32_t tick = -2000; tick < 2000; tick += 37) note_off_new(track(negative, 0), tick, 0, 60, 0);
+  expect_cursor_matches_walk(negative);
+
+  expect_cursor_matches_walk(build({DIVISION_PPQ, 480, {}, 0}), {960, 1920});
+  expect_cursor_matches_walk(build({DIVISION_PPQ, 480, {tempo(480, 1000000, 1)}, 2}), {0, 1440});
+  expect_cursor_matches_walk(build({DIVISION_PPQ, 480, {tempo(kMin, 1000000), tempo(kMax, 500000)}}),
+                             {kMin, kMax});
+  // Going back restarts with the same results.
+  expect_cursor_matches_walk(busy_map(DIVISION_PPQ, 480, 42), {50000, 100, 100000, 0, -5, 75000, 74999});
 }
 
-TEST(SecondsCursor, MatchesWalkWithNegativeTicks) {
-  auto sequence = make_sequence(DIVISION_PPQ, 480);
-  add_tempo(sequence, 0, -960, 1000000);
-  add_tempo(sequence, 0, -100, 300000);
-  add_tempo(sequence, 0, 0, 600000);
-  for (int32_t tick = -2000; tick < 2000; tick += 37) note_off_new(track(sequence, 0), tick, 0, 60, 0);
-  expect_cursor_matches_walk(sequence);
-}
-
-TEST(SecondsCursor, WithoutTracksUsesDefaultTempo) {
-  auto sequence = make_sequence(DIVISION_PPQ, 480, 0);
-  SecondsCursor cursor(sequence.get());
-  EXPECT_EQ(cursor.seconds_at(960), 1.0);
-  EXPECT_EQ(cursor.seconds_at(1920), 2.0);
-}
-
-TEST(SecondsCursor, TempoOnlyInSecondTrackIsIgnored) {
-  auto sequence = make_sequence(DIVISION_PPQ, 480, 2);
-  add_tempo(sequence, 1, 480, 1000000);
-  note_on_new(track(sequence, 1), 1440, 0, 60, 100);
-  SecondsCursor cursor(sequence.get());
-  EXPECT_EQ(cursor.seconds_at(1440), 1.5);
-}
-
-TEST(SecondsCursor, GoingBackRestartsWithSameResults) {
-  auto sequence = busy_map(DIVISION_PPQ, 480, 42);
-  SecondsCursor cursor(sequence.get());
-  for (int32_t tick : {50000, 100, 100000, 0, -5, 75000, 74999}) {
-    EXPECT_EQ(bits_of(cursor.seconds_at(tick)), bits_of(sequence_get_seconds_from_tick(sequence.get(), tick)))
-        << "tick " << tick;
+// A zero tempo gives an infinite tempo, a zero resolution divides by zero:
+// infinities and NaNs, which must still agree bit for bit.
+TEST(SecondsCursor, MatchesWalkOnDegenerateMaps) {
+  for (int32_t resolution : {0, 480}) {
+    auto sequence = build({DIVISION_PPQ, resolution, {tempo(0, 0), tempo(480, 500000), tempo(960, 0)}});
+    expect_cursor_matches_walk(sequence, {kMin, -1, 0, 1, 480, 481, 960, 961, kMax});
   }
 }
 
 TEST(SecondsCursor, FailuresGiveMinusOne) {
-  SecondsCursor null_cursor(nullptr);
-  EXPECT_EQ(null_cursor.seconds_at(0), -1.0);
+  EXPECT_EQ(SecondsCursor(nullptr).seconds_at(0), -1.0);
   auto sequence = make_sequence(7, 480);
-  SecondsCursor unknown(sequence.get());
-  EXPECT_EQ(unknown.seconds_at(960), -1.0);
-}
-
-TEST(SecondsCursor, MatchesWalkOnDegenerateMaps) {
-  // A zero tempo gives an infinite tempo; a zero resolution divides by zero.
-  // The values are infinities and NaNs, and they must still agree bit for bit.
-  for (int32_t resolution : {0, 480}) {
-    auto sequence = make_sequence(DIVISION_PPQ, resolution);
-    add_tempo(sequence, 0, 0, 0);
-    add_tempo(sequence, 0, 480, 500000);
-    add_tempo(sequence, 0, 960, 0);
-    for (int32_t tick : {std::numeric_limits<int32_t>::min(), -1, 0, 1, 480, 481, 960, 961,
-                         std::numeric_limits<int32_t>::max()}) {
-      note_on_new(track(sequence, 0), tick, 0, 60, 1);
-    }
-    expect_cursor_matches_walk(sequence);
-  }
+  EXPECT_EQ(SecondsCursor(sequence.get()).seconds_at(960), -1.0);
 }
 
 }  // namespace

@@ -1,185 +1,181 @@
-// Ticks to and from beats and seconds: the documented values of the tempo
-// map, and a longer map against a separately written calculation.
+// Ticks to and from beats and seconds: the documented values, degenerate maps
+// (NaN ticks give -1, ticks beyond the range saturate), and a longer map
+// against a separately written calculation.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <vector>
 
 #include "timing_fixtures.h"
 
 using namespace tactus;
-using timing_test::add_tempo;
-using timing_test::make_sequence;
+using namespace timing_test;
 
 namespace {
 
-TEST(TempoMapPpq, DefaultTempoIs120) {
-  auto sequence = make_sequence(DIVISION_PPQ, 480);
-  EXPECT_EQ(sequence_get_beat_from_tick(sequence.get(), 960), 2.0);
-  EXPECT_EQ(sequence_get_seconds_from_tick(sequence.get(), 960), 1.0);
-  EXPECT_EQ(sequence_get_tick_from_beat(sequence.get(), 2.0f), 960);
-  EXPECT_EQ(sequence_get_tick_from_seconds(sequence.get(), 1.0f), 960);
-}
+enum class Op { kBeatFromTick, kSecondsFromTick, kTickFromBeat, kTickFromSeconds };
 
-TEST(TempoMapPpq, NoTracksMeansDefaultTempo) {
-  auto sequence = make_sequence(DIVISION_PPQ, 480, 0);
-  EXPECT_EQ(sequence_get_seconds_from_tick(sequence.get(), 960), 1.0);
-  EXPECT_EQ(sequence_get_tick_from_seconds(sequence.get(), 1.0f), 960);
-}
-
-TEST(TempoMapPpq, TempoChangeAppliesAfterItsTick) {
-  auto sequence = make_sequence(DIVISION_PPQ, 480);
-  add_tempo(sequence, 0, 960, 1000000);  // 60 beats per minute
-  // The event at the target tick is not applied; the value is the same.
-  EXPECT_EQ(sequence_get_seconds_from_tick(sequence.get(), 960), 1.0);
-  EXPECT_EQ(sequence_get_seconds_from_tick(sequence.get(), 1440), 2.0);
-  EXPECT_EQ(sequence_get_tick_from_seconds(sequence.get(), 1.5f), 1200);
-  EXPECT_EQ(sequence_get_tick_from_seconds(sequence.get(), 2.0f), 1440);
-  EXPECT_EQ(sequence_get_tick_from_seconds(sequence.get(), 1.0f), 960);
-  // Beats of a PPQ sequence do not depend on the tempo.
-  EXPECT_EQ(sequence_get_beat_from_tick(sequence.get(), 1440), 3.0);
-}
-
-TEST(TempoMapPpq, TempoInOtherTrackIsIgnored) {
-  auto sequence = make_sequence(DIVISION_PPQ, 480, 2);
-  add_tempo(sequence, 1, 960, 1000000);
-  EXPECT_EQ(sequence_get_seconds_from_tick(sequence.get(), 1440), 1.5);
-  EXPECT_EQ(sequence_get_tick_from_seconds(sequence.get(), 2.0f), 1920);
-}
-
-TEST(TempoMapPpq, TickResultsTruncateTowardZero) {
-  auto sequence = make_sequence(DIVISION_PPQ, 480);
-  EXPECT_EQ(sequence_get_tick_from_seconds(sequence.get(), 0.001f), 0);  // 0.96 ticks
-  EXPECT_EQ(sequence_get_tick_from_beat(sequence.get(), 0.999f), 479);   // 479.52 ticks
-  EXPECT_EQ(sequence_get_tick_from_beat(sequence.get(), -0.999f), -479);
-}
-
-TEST(TempoMapPpq, SecondsToTickRoundsBeatsToFloat) {
-  auto sequence = make_sequence(DIVISION_PPQ, 480);
-  add_tempo(sequence, 0, 0, 600000);  // 100 beats per minute
-  // 0.125 s are 0.208333... beats, 0.25 s 0.416666... beats; as floats just
-  // below, so 480 times them is 99.99999 and 199.99999 ticks.
-  EXPECT_EQ(sequence_get_tick_from_seconds(sequence.get(), 0.125f), 99);
-  EXPECT_EQ(sequence_get_tick_from_seconds(sequence.get(), 0.25f), 199);
-  // 0.3f lies a little above 0.3, its beats round to exactly 0.5.
-  EXPECT_EQ(sequence_get_tick_from_seconds(sequence.get(), 0.3f), 240);
-}
-
-TEST(TempoMapPpq, NegativeTicksUseTheSameFormulas) {
-  auto sequence = make_sequence(DIVISION_PPQ, 480);
-  add_tempo(sequence, 0, 0, 1000000);
-  // The walk stops before the event at tick 0: 120 beats per minute holds.
-  EXPECT_EQ(sequence_get_seconds_from_tick(sequence.get(), -480), -0.5);
-  EXPECT_EQ(sequence_get_beat_from_tick(sequence.get(), -480), -1.0);
-  EXPECT_EQ(sequence_get_tick_from_beat(sequence.get(), -1.0f), -480);
-}
-
-TEST(TempoMapPpq, TempoChangesAtOneTickApplyInOrder) {
-  auto sequence = make_sequence(DIVISION_PPQ, 480);
-  add_tempo(sequence, 0, 480, 250000);   // 240 beats per minute, at once replaced by
-  add_tempo(sequence, 0, 480, 1000000);  // 60 beats per minute
-  EXPECT_EQ(sequence_get_seconds_from_tick(sequence.get(), 960), 1.5);
-  EXPECT_EQ(sequence_get_tick_from_seconds(sequence.get(), 1.5f), 960);
-}
-
-TEST(TempoMapSmpte, Smpte25SecondsAndBeats) {
-  auto sequence = make_sequence(DIVISION_SMPTE25, 40);  // 1000 ticks per second
-  EXPECT_EQ(sequence_get_seconds_from_tick(sequence.get(), 1000), 1.0);
-  EXPECT_EQ(sequence_get_beat_from_tick(sequence.get(), 1000), 2.0);
-  EXPECT_EQ(sequence_get_tick_from_seconds(sequence.get(), 1.0f), 1000);
-  EXPECT_EQ(sequence_get_tick_from_beat(sequence.get(), 2.0f), 1000);
-}
-
-TEST(TempoMapSmpte, Smpte25BeatsFollowTheTempo) {
-  auto sequence = make_sequence(DIVISION_SMPTE25, 40);
-  add_tempo(sequence, 0, 1000, 1000000);  // 60 beats per minute from second 1
-  EXPECT_EQ(sequence_get_beat_from_tick(sequence.get(), 1000), 2.0);
-  EXPECT_EQ(sequence_get_beat_from_tick(sequence.get(), 3000), 4.0);
-  EXPECT_EQ(sequence_get_tick_from_beat(sequence.get(), 3.0f), 2000);
-  // Seconds do not depend on the tempo.
-  EXPECT_EQ(sequence_get_seconds_from_tick(sequence.get(), 3000), 3.0);
-}
-
-TEST(TempoMapSmpte, DropFrameUsesFloatAndDouble2997) {
-  auto sequence = make_sequence(DIVISION_SMPTE30DROP, 80);
-  // 80 × 29.97 (double) = 2397.6, truncated.
-  EXPECT_EQ(sequence_get_tick_from_seconds(sequence.get(), 1.0f), 2397);
-  // 2398 / (80 × 29.969999313354492), the float 29.97.
-  const double float_2997 = static_cast<double>(29.97f);
-  EXPECT_EQ(float_2997, 29.969999313354492);
-  EXPECT_EQ(sequence_get_seconds_from_tick(sequence.get(), 2398), 2398.0 / (80.0 * float_2997));
-  EXPECT_NEAR(sequence_get_seconds_from_tick(sequence.get(), 2398), 1.0001668564150843, 1e-15);
-  // Beats come from the float 29.97 too.
-  EXPECT_EQ(sequence_get_beat_from_tick(sequence.get(), 2398), 2398.0 / 80.0 / float_2997 / 60.0 * 120.0);
-  // 3.75 s (7.5 beats) and 1.25 s are whole ticks in decimal: 8991 and 2997.
-  // The double 29.97 lies just above 29.97 and keeps them; the float, just
-  // below, would give one tick less.
-  EXPECT_EQ(sequence_get_tick_from_beat(sequence.get(), 7.5f), 8991);
-  EXPECT_EQ(sequence_get_tick_from_seconds(sequence.get(), 1.25f), 2997);
-}
-
-TEST(TempoMapSmpte, OtherFrameRates) {
-  auto smpte24 = make_sequence(DIVISION_SMPTE24, 10);
-  EXPECT_EQ(sequence_get_seconds_from_tick(smpte24.get(), 480), 2.0);
-  EXPECT_EQ(sequence_get_tick_from_seconds(smpte24.get(), 2.0f), 480);
-  auto smpte30 = make_sequence(DIVISION_SMPTE30, 10);
-  EXPECT_EQ(sequence_get_seconds_from_tick(smpte30.get(), 600), 2.0);
-  EXPECT_EQ(sequence_get_beat_from_tick(smpte30.get(), 600), 4.0);
-}
-
-TEST(TempoMapFailures, NullSequenceAndUnknownDivision) {
-  EXPECT_EQ(sequence_get_beat_from_tick(nullptr, 0), -1.0);
-  EXPECT_EQ(sequence_get_seconds_from_tick(nullptr, 0), -1.0);
-  EXPECT_EQ(sequence_get_tick_from_beat(nullptr, 1.0f), -1);
-  EXPECT_EQ(sequence_get_tick_from_seconds(nullptr, 1.0f), -1);
-  for (int32_t division_type : {5, -1}) {
-    auto sequence = make_sequence(division_type, 480);
-    EXPECT_EQ(sequence_get_beat_from_tick(sequence.get(), 960), -1.0);
-    EXPECT_EQ(sequence_get_seconds_from_tick(sequence.get(), 960), -1.0);
-    EXPECT_EQ(sequence_get_tick_from_beat(sequence.get(), 2.0f), -1);
-    EXPECT_EQ(sequence_get_tick_from_seconds(sequence.get(), 1.0f), -1);
+double convert(Sequence* sequence, Op op, double input) {
+  switch (op) {
+    case Op::kBeatFromTick:
+      return sequence_get_beat_from_tick(sequence, static_cast<int32_t>(input));
+    case Op::kSecondsFromTick:
+      return sequence_get_seconds_from_tick(sequence, static_cast<int32_t>(input));
+    case Op::kTickFromBeat:
+      return sequence_get_tick_from_beat(sequence, static_cast<float>(input));
+    case Op::kTickFromSeconds:
+      return sequence_get_tick_from_seconds(sequence, static_cast<float>(input));
   }
+  return -2.0;
+}
+
+struct Conversion {
+  Op op;
+  double input;
+  double expected;  // NaN: the result must be NaN
+};
+struct Case {
+  Map map;
+  std::vector<Conversion> conversions;
+};
+
+constexpr Op kBeat = Op::kBeatFromTick, kSeconds = Op::kSecondsFromTick, kFromBeat = Op::kTickFromBeat,
+             kFromSeconds = Op::kTickFromSeconds;
+const double kInf = HUGE_VAL, kNan = NAN;
+const double kFloat2997 = static_cast<double>(29.97f);
+
+TEST(TempoMap, ConversionsMatchHandValues) {
+  // clang-format off
+  const Case cases[] = {
+      {{DIVISION_PPQ, 480, {}},
+       {{kBeat, 960, 2}, {kSeconds, 960, 1}, {kFromBeat, 2, 960}, {kFromSeconds, 1, 960}}},
+      {{DIVISION_PPQ, 480, {}, 0}, {{kSeconds, 960, 1}, {kFromSeconds, 1, 960}}},  // no tracks
+      // 60 bpm from tick 960: the event at the target tick is not applied,
+      // with the same result. Beats of PPQ do not depend on the tempo.
+      {{DIVISION_PPQ, 480, {tempo(960, 1000000)}},
+       {{kSeconds, 960, 1}, {kSeconds, 1440, 2}, {kFromSeconds, 1.5, 1200}, {kFromSeconds, 2, 1440},
+        {kFromSeconds, 1, 960}, {kBeat, 1440, 3}}},
+      {{DIVISION_PPQ, 480, {tempo(960, 1000000, 1)}, 2}, {{kSeconds, 1440, 1.5}, {kFromSeconds, 2, 1920}}},
+      // 0.96 ticks and 479.52 ticks truncate toward zero.
+      {{DIVISION_PPQ, 480, {}},
+       {{kFromSeconds, 0.001, 0}, {kFromBeat, 0.999, 479}, {kFromBeat, -0.999, -479}}},
+      // At 100 bpm 0.125 s and 0.25 s are 0.208333 and 0.416666 beats; as
+      // floats just below, so 99.99999 and 199.99999 ticks. 0.3f lies a
+      // little above 0.3 and its beats round to exactly 0.5.
+      {{DIVISION_PPQ, 480, {tempo(0, 600000)}},
+       {{kFromSeconds, 0.125, 99}, {kFromSeconds, 0.25, 199}, {kFromSeconds, 0.3f, 240}}},
+      // Negative ticks: the walk stops before the event at tick 0.
+      {{DIVISION_PPQ, 480, {tempo(0, 1000000)}},
+       {{kSeconds, -480, -0.5}, {kBeat, -480, -1}, {kFromBeat, -1, -480}}},
+      // Two changes at one tick apply in order.
+      {{DIVISION_PPQ, 480, {tempo(480, 250000), tempo(480, 1000000)}},
+       {{kSeconds, 960, 1.5}, {kFromSeconds, 1.5, 960}}},
+      {{DIVISION_SMPTE25, 40, {}},
+       {{kSeconds, 1000, 1}, {kBeat, 1000, 2}, {kFromSeconds, 1, 1000}, {kFromBeat, 2, 1000}}},
+      // Beats of SMPTE follow the tempo; seconds do not.
+      {{DIVISION_SMPTE25, 40, {tempo(1000, 1000000)}},
+       {{kBeat, 1000, 2}, {kBeat, 3000, 4}, {kFromBeat, 3, 2000}, {kSeconds, 3000, 3}}},
+      // 80 x 29.97 (double) = 2397.6, truncated; seconds and beats of tick 2398
+      // come from the float 29.97. 3.75 s (7.5 beats) and 1.25 s are whole
+      // ticks in decimal: the double 29.97 lies just above 29.97 and keeps
+      // them, the float, just below, would give one tick less.
+      {{DIVISION_SMPTE30DROP, 80, {}},
+       {{kFromSeconds, 1, 2397}, {kSeconds, 2398, 2398.0 / (80.0 * kFloat2997)},
+        {kBeat, 2398, 2398.0 / 80.0 / kFloat2997 / 60.0 * 120.0}, {kFromBeat, 7.5, 8991},
+        {kFromSeconds, 1.25, 2997}}},
+      {{DIVISION_SMPTE24, 10, {}}, {{kSeconds, 480, 2}, {kFromSeconds, 2, 480}}},
+      {{DIVISION_SMPTE30, 10, {}}, {{kSeconds, 600, 2}, {kBeat, 600, 4}}},
+      {{5, 480, {}}, {{kBeat, 960, -1}, {kSeconds, 960, -1}, {kFromBeat, 2, -1}, {kFromSeconds, 1, -1}}},
+      {{-1, 480, {}}, {{kBeat, 960, -1}, {kSeconds, 960, -1}, {kFromBeat, 2, -1}, {kFromSeconds, 1, -1}}},
+      // Resolution 0: zero ticks per beat or per second, whatever the value.
+      {{DIVISION_PPQ, 0, {tempo(960, 1000000)}},
+       {{kBeat, 960, kInf}, {kBeat, 0, kNan}, {kSeconds, 960, kInf}, {kFromBeat, 2, 0}, {kFromSeconds, 1, 0},
+        {kFromSeconds, 5, 0}}},
+      // The tempo event starts at infinitely many beats: never reached.
+      {{DIVISION_SMPTE25, 0, {tempo(1000, 1000000)}},
+       {{kSeconds, 1000, kInf}, {kSeconds, 0, kNan}, {kBeat, 1000, kInf}, {kFromSeconds, 1, 0},
+        {kFromBeat, 2, 0}}},
+      // 0 microseconds is an infinite tempo: after it no time passes, and any
+      // later second lies infinitely many ticks on.
+      {{DIVISION_PPQ, 480, {tempo(480, 0)}},
+       {{kSeconds, 480, 0.5}, {kSeconds, 96000, 0.5}, {kFromSeconds, 0.25, 240}, {kFromSeconds, 0.5, 480},
+        {kFromSeconds, 1, kMax}}},
+      // Every beat is reached at once.
+      {{DIVISION_SMPTE25, 40, {tempo(0, 0)}},
+       {{kBeat, 0, 0}, {kBeat, 1000, kInf}, {kFromBeat, 1, 0}, {kFromBeat, 1000, 0}}},
+      // A second event meets 0 ticks x infinity: NaN, carried on; a NaN tick gives -1.
+      {{DIVISION_SMPTE25, 40, {tempo(0, 0), tempo(0, 500000)}}, {{kBeat, 1000, kNan}, {kFromBeat, 1, -1}}},
+      {{DIVISION_PPQ, 480, {}},
+       {{kFromBeat, kNan, -1}, {kFromSeconds, kNan, -1}, {kFromBeat, kInf, kMax}, {kFromBeat, -kInf, kMin},
+        {kFromSeconds, 1e30, kMax}, {kFromSeconds, -1e30, kMin}}},
+      {{DIVISION_SMPTE30DROP, 80, {}},
+       {{kFromSeconds, kNan, -1}, {kFromSeconds, 1e30, kMax}, {kFromBeat, kNan, -1},
+        {kFromBeat, -1e30, kMin}}},
+      // 763,000 s past a change just below the last tick: anchor plus offset saturates.
+      {{DIVISION_PPQ, 480, {tempo(2147483000, 1000000)}}, {{kFromSeconds, 3e6, kMax}}},
+  };
+  // clang-format on
+  for (const Case& c : cases) {
+    auto sequence = build(c.map);
+    for (const Conversion& conversion : c.conversions) {
+      const double result = convert(sequence.get(), conversion.op, conversion.input);
+      SCOPED_TRACE(testing::Message() << "division " << c.map.division_type << ", op "
+                                      << static_cast<int>(conversion.op) << ", input " << conversion.input);
+      if (std::isnan(conversion.expected)) {
+        EXPECT_TRUE(std::isnan(result)) << result;
+      } else {
+        EXPECT_EQ(result, conversion.expected);
+      }
+    }
+  }
+  EXPECT_EQ(kFloat2997, 29.969999313354492);
+  EXPECT_NEAR(2398.0 / (80.0 * kFloat2997), 1.0001668564150843, 1e-15);
+}
+
+TEST(TempoMap, NullSequence) {
+  for (Op op : {kBeat, kSeconds, kFromBeat, kFromSeconds}) EXPECT_EQ(convert(nullptr, op, 1), -1.0);
+}
+
+// Tick differences up to 2^32 - 1 must not overflow.
+TEST(TempoMap, TempoEventsAtTheEndsOfTheTickRange) {
+  auto sequence = build({DIVISION_PPQ, 480, {tempo(kMin, 1000000), tempo(kMax, 500000)}});
+  const float before = static_cast<float>(static_cast<double>(static_cast<float>(kMin)) / 480.0 / 2.0);
+  EXPECT_EQ(sequence_get_seconds_from_tick(sequence.get(), kMax),
+            static_cast<double>(static_cast<float>(4294967295.0)) / 480.0 + static_cast<double>(before));
+  EXPECT_EQ(sequence_get_tick_from_seconds(sequence.get(), 1e12f), kMax);
 }
 
 // A tempo map with changes at uneven ticks, where the float roundings of the
 // walk matter, against a calculation written from the rules directly.
-struct TempoChange {
-  int32_t tick;
-  uint32_t microseconds;
-};
-
-double expected_seconds(const std::vector<TempoChange>& changes, int32_t tick) {
-  float tempo = 120.0f;
-  int32_t last = 0;
-  float elapsed = 0.0f;
-  for (const TempoChange& change : changes) {
-    if (change.tick >= tick) break;
-    const float span = static_cast<float>(change.tick - last);
-    const double step = static_cast<double>(span) / 96.0 / (static_cast<double>(tempo) / 60.0);
-    elapsed = static_cast<float>(step + static_cast<double>(elapsed));
-    last = change.tick;
-    tempo = static_cast<float>(60000000.0 / change.microseconds);
-  }
-  const float span = static_cast<float>(tick - last);
-  return static_cast<double>(span) / 96.0 / (static_cast<double>(tempo) / 60.0) +
-         static_cast<double>(elapsed);
-}
-
-TEST(TempoMapPpq, UnevenMapMatchesStepByStepCalculation) {
-  const std::vector<TempoChange> changes = {{7, 483871},    {101, 652173},  {333, 333333},
-                                            {334, 1234567}, {1000, 428571}, {4097, 700001}};
+TEST(TempoMap, UnevenMapMatchesStepByStepCalculation) {
+  const std::vector<std::pair<int32_t, uint32_t>> changes = {{7, 483871},    {101, 652173},  {333, 333333},
+                                                             {334, 1234567}, {1000, 428571}, {4097, 700001}};
   auto sequence = make_sequence(DIVISION_PPQ, 96);
-  for (const TempoChange& change : changes) add_tempo(sequence, 0, change.tick, change.microseconds);
+  for (auto [tick, microseconds] : changes) add_tempo(sequence, 0, tick, microseconds);
+  auto expected_seconds = [&](int32_t tick) {
+    float bpm = 120.0f, elapsed = 0.0f;
+    int32_t last = 0;
+    auto span_seconds = [&](int32_t to) {
+      return static_cast<double>(static_cast<float>(to - last)) / 96.0 / (static_cast<double>(bpm) / 60.0);
+    };
+    for (auto [at, microseconds] : changes) {
+      if (at >= tick) break;
+      elapsed = static_cast<float>(span_seconds(at) + static_cast<double>(elapsed));
+      last = at;
+      bpm = static_cast<float>(60000000.0 / microseconds);
+    }
+    return span_seconds(tick) + static_cast<double>(elapsed);
+  };
   for (int32_t tick = -50; tick < 6000; tick += 13) {
-    ASSERT_EQ(sequence_get_seconds_from_tick(sequence.get(), tick), expected_seconds(changes, tick))
+    ASSERT_EQ(sequence_get_seconds_from_tick(sequence.get(), tick), expected_seconds(tick))
         << "tick " << tick;
   }
-  // Back from seconds (rounded to float) to ticks: the tick it came from, or
-  // one less where the rounding went down.
+  // Back from seconds (rounded to float): the tick it came from, or one less
+  // where the rounding went down.
   for (int32_t tick = 0; tick < 6000; tick += 7) {
-    const float seconds = static_cast<float>(expected_seconds(changes, tick));
-    const int32_t back = sequence_get_tick_from_seconds(sequence.get(), seconds);
-    ASSERT_LE(back, tick) << "tick " << tick;
-    ASSERT_GE(back, tick - 1) << "tick " << tick;
+    const int32_t back =
+        sequence_get_tick_from_seconds(sequence.get(), static_cast<float>(expected_seconds(tick)));
+    ASSERT_TRUE(back == tick || back == tick - 1) << "tick " << tick << " came back as " << back;
   }
 }
 
