@@ -9,8 +9,6 @@
 #include <atomic>
 #include <cstddef>
 
-#include "smf/reader.h"
-#include "support/midi_bytes.h"
 #include "tactus/smf.h"
 #include "tests/smf/reader_compare.h"
 
@@ -32,13 +30,11 @@ std::atomic<long> allocations_left{-1};
 std::atomic<long> blocks_held{0};
 
 bool refuse_allocation() {
-  long left = allocations_left.load(std::memory_order_relaxed);
-  while (left > 0 && !allocations_left.compare_exchange_weak(left, left - 1, std::memory_order_relaxed)) {
+  long left = allocations_left.load();
+  while (left > 0 && !allocations_left.compare_exchange_weak(left, left - 1)) {
   }
   return left == 0;
 }
-
-void count_block(long change) { blocks_held.fetch_add(change, std::memory_order_relaxed); }
 
 }  // namespace
 
@@ -51,14 +47,14 @@ void __libc_free(void* block);
 void* malloc(size_t size) {
   if (refuse_allocation()) return nullptr;
   void* block = __libc_malloc(size);
-  if (block != nullptr) count_block(1);
+  if (block != nullptr) ++blocks_held;
   return block;
 }
 
 void* calloc(size_t count, size_t size) {
   if (refuse_allocation()) return nullptr;
   void* block = __libc_calloc(count, size);
-  if (block != nullptr) count_block(1);
+  if (block != nullptr) ++blocks_held;
   return block;
 }
 
@@ -69,7 +65,7 @@ void* realloc(void* block, size_t size) {
 }
 
 void free(void* block) {
-  if (block != nullptr) count_block(-1);
+  if (block != nullptr) --blocks_held;
   __libc_free(block);
 }
 }

@@ -14,7 +14,6 @@
 
 #include "tactus/smf.h"
 #include "tests/smf/reader_compare.h"
-#include "tests/support/midi_bytes.h"
 
 namespace tactus::test {
 
@@ -52,12 +51,12 @@ inline Bytes read_file(const std::string& path) {
 }
 
 inline void write_file(const std::string& path, const Bytes& bytes) {
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-  EXPECT_TRUE(out.good()) << path;
+  std::ofstream(path, std::ios::binary)
+      .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
 }
 
-// What sequence_save writes for the sequence (empty if it fails).
+// What sequence_save writes for the sequence, and that file loaded again
+// (empty or null if a step fails).
 inline Bytes saved_bytes(Sequence* sequence) {
   ScratchDirectory directory;
   const std::string path = directory.file("saved.mid");
@@ -65,7 +64,6 @@ inline Bytes saved_bytes(Sequence* sequence) {
   return std::filesystem::exists(path) ? read_file(path) : Bytes{};
 }
 
-// The sequence saved and loaded again (null if either step fails).
 inline SequencePtr saved_and_loaded(Sequence* sequence) {
   ScratchDirectory directory;
   const std::string path = directory.file("saved.mid");
