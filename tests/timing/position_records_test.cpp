@@ -30,16 +30,16 @@ std::string parse_then_text(Record* record, int32_t (*parse)(Record*, const char
 
 std::string parse_then_text(Notation notation, const char* text) {
   switch (notation) {
-    case Notation::kMb:
+    case kMb:
       return parse_then_text(mb_position_new(), mb_position_parse, mb_position_to_string, mb_position_free,
                              text);
-    case Notation::kMbt:
+    case kMbt:
       return parse_then_text(mbt_position_new(), mbt_position_parse, mbt_position_to_string,
                              mbt_position_free, text);
-    case Notation::kHms:
+    case kHms:
       return parse_then_text(hms_position_new(), hms_position_parse, hms_position_to_string,
                              hms_position_free, text);
-    case Notation::kHmsf:
+    case kHmsf:
       return parse_then_text(hmsf_position_new(), hmsf_position_parse, hmsf_position_to_string,
                              hmsf_position_free, text);
   }
@@ -52,20 +52,20 @@ TEST(PositionRecords, ParseAndTextForms) {
     const char* text;
     const char* form;
   } cases[] = {
-      {Notation::kMb, "12:3.75", "12:3.750"},
-      {Notation::kMb, "1:2.5", "1:2.500"},
-      {Notation::kMb, "3", "3:1.000"},  // unmatched fields keep their start values
-      {Notation::kMb, "bar 3", "1:1.000"},
-      {Notation::kMbt, "4:3:120.5", "4:3:120.500"},
-      {Notation::kMbt, "1:2:240", "1:2:240.000"},
-      {Notation::kMbt, "2:x", "2:1:0.000"},
-      {Notation::kMbt, "99999999999:-99999999999:1", "2147483647:-2147483648:1.000"},
-      {Notation::kHms, "1:02:03.5", "1:02:03.500"},
-      {Notation::kHms, "0:1:4.25", "0:01:04.250"},
-      {Notation::kHms, "90", "90:00:00.000"},
-      {Notation::kHmsf, "1:2:3:4.25", "1:02:03:4.250"},
-      {Notation::kHmsf, "0:0:1:7.5", "0:00:01:7.500"},
-      {Notation::kHmsf, "", "0:00:00:0.000"},
+      {kMb, "12:3.75", "12:3.750"},
+      {kMb, "1:2.5", "1:2.500"},
+      {kMb, "3", "3:1.000"},  // unmatched fields keep their start values
+      {kMb, "bar 3", "1:1.000"},
+      {kMbt, "4:3:120.5", "4:3:120.500"},
+      {kMbt, "1:2:240", "1:2:240.000"},
+      {kMbt, "2:x", "2:1:0.000"},
+      {kMbt, "99999999999:-99999999999:1", "2147483647:-2147483648:1.000"},
+      {kHms, "1:02:03.5", "1:02:03.500"},
+      {kHms, "0:1:4.25", "0:01:04.250"},
+      {kHms, "90", "90:00:00.000"},
+      {kHmsf, "1:2:3:4.25", "1:02:03:4.250"},
+      {kHmsf, "0:0:1:7.5", "0:00:01:7.500"},
+      {kHmsf, "", "0:00:00:0.000"},
   };
   for (const auto& c : cases) EXPECT_EQ(parse_then_text(c.notation, c.text), c.form) << c.text;
 }
@@ -131,30 +131,25 @@ TEST(PositionRecords, TextIsCutTo31Characters) {
 }
 
 TEST(PositionRecords, NullRecordsAndTexts) {
-  EXPECT_EQ(mb_position_get_measure(nullptr), -1);
-  EXPECT_EQ(mb_position_get_beat(nullptr), -1.0f);
-  EXPECT_EQ(mb_position_set_measure(nullptr, 1), -1);
-  EXPECT_EQ(mb_position_set_beat(nullptr, 1.0f), -1);
-  EXPECT_EQ(mbt_position_get_beat(nullptr), -1);
-  EXPECT_EQ(mbt_position_get_tick(nullptr), -1.0f);
-  EXPECT_EQ(mbt_position_set_tick(nullptr, 1.0f), -1);
-  EXPECT_EQ(hms_position_get_minutes(nullptr), -1);
-  EXPECT_EQ(hms_position_get_seconds(nullptr), -1.0f);
-  EXPECT_EQ(hms_position_set_hours(nullptr, 1), -1);
-  EXPECT_EQ(hmsf_position_get_seconds(nullptr), -1);
-  EXPECT_EQ(hmsf_position_get_frames(nullptr), -1.0f);
-  EXPECT_EQ(hmsf_position_set_frames(nullptr, 1.0f), -1);
-  EXPECT_EQ(mb_position_to_string(nullptr), nullptr);
-  EXPECT_EQ(mbt_position_to_string(nullptr), nullptr);
-  EXPECT_EQ(hms_position_to_string(nullptr), nullptr);
-  EXPECT_EQ(hmsf_position_to_string(nullptr), nullptr);
-  EXPECT_EQ(mb_position_parse(nullptr, "1:1"), -1);
-  EXPECT_EQ(mbt_position_parse(nullptr, "1:1:0"), -1);
-  EXPECT_EQ(hms_position_parse(nullptr, "0:0:0"), -1);
-  EXPECT_EQ(hmsf_position_parse(nullptr, "0:0:0:0"), -1);
-  for (Notation notation : {Notation::kMb, Notation::kMbt, Notation::kHms, Notation::kHmsf}) {
-    EXPECT_EQ(parse_then_text(notation, nullptr), "(failed)");
+  for (int32_t result : {mb_position_get_measure(nullptr), mb_position_set_measure(nullptr, 1),
+                         mb_position_set_beat(nullptr, 1.0f), mbt_position_get_beat(nullptr),
+                         mbt_position_set_tick(nullptr, 1.0f), hms_position_get_minutes(nullptr),
+                         hms_position_set_hours(nullptr, 1), hmsf_position_get_seconds(nullptr),
+                         hmsf_position_set_frames(nullptr, 1.0f), mb_position_parse(nullptr, "1:1"),
+                         mbt_position_parse(nullptr, "1:1:0"), hms_position_parse(nullptr, "0:0:0"),
+                         hmsf_position_parse(nullptr, "0:0:0:0")}) {
+    EXPECT_EQ(result, -1);
   }
+  for (float result : {mb_position_get_beat(nullptr), mbt_position_get_tick(nullptr),
+                       hms_position_get_seconds(nullptr), hmsf_position_get_frames(nullptr)}) {
+    EXPECT_EQ(result, -1.0f);
+  }
+  for (const char* text : {mb_position_to_string(nullptr), mbt_position_to_string(nullptr),
+                           hms_position_to_string(nullptr), hmsf_position_to_string(nullptr)}) {
+    EXPECT_EQ(text, nullptr);
+  }
+  for (Notation notation : {kMb, kMbt, kHms, kHmsf})
+    EXPECT_EQ(parse_then_text(notation, nullptr), "(failed)");
 }
 
 }  // namespace
