@@ -25,16 +25,10 @@
 #endif
 #endif
 
-using namespace tactus;
-using tactus::test::Bytes;
-using tactus::test::read_file;
-using tactus::test::saved_bytes;
-using tactus::test::ScratchDirectory;
-using tactus::test::SequencePtr;
-using tactus::test::write_file;
-namespace fs = std::filesystem;
-
+namespace tactus::test {
 namespace {
+
+namespace fs = std::filesystem;
 
 const Bytes kOldContent = {'o', 'l', 'd', ' ', 'f', 'i', 'l', 'e'};
 
@@ -163,47 +157,23 @@ TEST(WriterReplacement, ReplacementKeepsThePermissionBits) {
             fs::status(directory.file("reference")).permissions());
 }
 
-TEST(WriterReplacement, SymbolicLinkStaysALinkToTheReplacedFile) {
+// The new file is written beside the old one, under a temporary name that no
+// file there has yet; a link stays a link to the replaced file.
+TEST(WriterReplacement, LinkAndTakenTemporaryNamesAreKept) {
   ScratchDirectory directory;
+  const std::string taken = ".tactus-" + std::to_string(getpid()) + "-0.tmp";
+  write_file(directory.file(taken), kOldContent);
   write_file(directory.file("real.mid"), kOldContent);
   fs::create_symlink("real.mid", directory.file("link.mid"));
   SequencePtr sequence = small_sequence();
   EXPECT_EQ(sequence_save(sequence.get(), directory.file("link.mid").c_str()), 0);
   EXPECT_TRUE(fs::is_symlink(directory.file("link.mid")));
   EXPECT_EQ(read_file(directory.file("real.mid")), saved_bytes(sequence.get()));
-  EXPECT_EQ(directory.entries(), (std::set<std::string>{"link.mid", "real.mid"}));
-}
-
-TEST(WriterReplacement, TemporaryNamesAlreadyTakenAreSkipped) {
-  ScratchDirectory directory;
-  const std::string taken = ".tactus-" + std::to_string(getpid()) + "-0.tmp";
-  write_file(directory.file(taken), kOldContent);
-  SequencePtr sequence = small_sequence();
-  EXPECT_EQ(sequence_save(sequence.get(), directory.file("song.mid").c_str()), 0);
   EXPECT_EQ(read_file(directory.file(taken)), kOldContent);
-  EXPECT_EQ(directory.entries(), (std::set<std::string>{taken, "song.mid"}));
+  EXPECT_EQ(directory.entries(), (std::set<std::string>{taken, "link.mid", "real.mid"}));
 }
 
 // A file size limit makes writes into a regular file fail part way.
-class FileSizeLimit {
- public:
-  explicit FileSizeLimit(rlim_t bytes) {
-    old_handler_ = signal(SIGXFSZ, SIG_IGN);
-    getrlimit(RLIMIT_FSIZE, &old_limit_);
-    rlimit limited = old_limit_;
-    limited.rlim_cur = bytes;
-    EXPECT_EQ(setrlimit(RLIMIT_FSIZE, &limited), 0);
-  }
-  ~FileSizeLimit() {
-    setrlimit(RLIMIT_FSIZE, &old_limit_);
-    signal(SIGXFSZ, old_handler_);
-  }
-
- private:
-  rlimit old_limit_{};
-  void (*old_handler_)(int) = nullptr;
-};
-
 TEST(WriterFailures, WriteErrorKeepsTheOldFileAndLeavesNoTemporary) {
   ScratchDirectory directory;
   const std::string path = directory.file("song.mid");
@@ -211,15 +181,19 @@ TEST(WriterFailures, WriteErrorKeepsTheOldFileAndLeavesNoTemporary) {
   SequencePtr sequence = small_sequence();
   Track* track = sequence_get_first_track(sequence.get());
   for (int32_t tick = 0; tick < 100000; ++tick) control_change_new(track, tick, 0, 1, tick & 0x7F);
-  {
-    FileSizeLimit limit(4096);
-    EXPECT_EQ(sequence_save(sequence.get(), path.c_str()), -1);
-    EXPECT_EQ(sequence_save(sequence.get(), directory.file("fresh.mid").c_str()), -1);
-  }
+  rlimit old_limit{};
+  getrlimit(RLIMIT_FSIZE, &old_limit);
+  rlimit limit = old_limit;
+  limit.rlim_cur = 4096;
+  auto* old_handler = signal(SIGXFSZ, SIG_IGN);
+  EXPECT_EQ(setrlimit(RLIMIT_FSIZE, &limit), 0);
+  EXPECT_EQ(sequence_save(sequence.get(), path.c_str()), -1);
+  EXPECT_EQ(sequence_save(sequence.get(), directory.file("fresh.mid").c_str()), -1);
+  setrlimit(RLIMIT_FSIZE, &old_limit);
+  signal(SIGXFSZ, old_handler);
   EXPECT_EQ(read_file(path), kOldContent);
   EXPECT_EQ(directory.entries(), std::set<std::string>{"song.mid"});
 }
-
 // The device to save to. Run as root, a faulty save could replace the
 // machine's own /dev/null or /dev/full, so root gets a node of its own in the
 // scratch directory; anyone else uses the real device, beside which they
@@ -263,3 +237,4 @@ TEST(WriterFailures, PipeIsWrittenInPlaceWithoutSeeking) {
 #endif
 
 }  // namespace
+}  // namespace tactus::test
