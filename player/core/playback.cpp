@@ -97,7 +97,10 @@ class Playback {
   void wait_until_due(uint32_t due_time) {
     while (interrupted.load() == 0) {
       const uint32_t now = platform_.clock_ms();
-      if (clock_origin_ == 0) clock_origin_ = now - due_time;
+      if (!clock_origin_set_) {
+        clock_origin_ = now - due_time;
+        clock_origin_set_ = true;
+      }
       const uint32_t elapsed = now - clock_origin_;
       if (elapsed >= due_time) return;
       platform_.wait(std::min(due_time - elapsed, kLongestTimedWait));
@@ -126,7 +129,11 @@ class Playback {
   // Events come in tick order, so one forward pass over the tempo map
   // gives every due time.
   internal::SecondsCursor seconds_;
-  uint32_t clock_origin_ = 0;  // 0 = not yet set
+  // Any clock value can be the origin, 0 included, so whether it is set
+  // is kept apart: taking 0 for "not set" would move the origin again at
+  // the next event and send it early.
+  uint32_t clock_origin_ = 0;
+  bool clock_origin_set_ = false;
   LongMessage header_;
   SoundingNotes sounding_notes_;
 };

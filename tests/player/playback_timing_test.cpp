@@ -41,6 +41,21 @@ TEST_F(PlaybackTiming, DueTimesFollowTheTempoMap) {
                            }));
 }
 
+// The clock reads 1000 at the first waited event, which is due at 1000 ms:
+// the origin is clock value 0 and must hold for the next event.
+class OriginAtClockZero : public PlaybackTest {
+ protected:
+  OriginAtClockZero() : PlaybackTest(1000) {}
+};
+
+TEST_F(OriginAtClockZero, HoldsForTheLaterEvents) {
+  control_change_new(track0, 960, 0, 1, 0);
+  control_change_new(track0, 1440, 0, 2, 0);
+  play();
+  EXPECT_EQ(platform.sent,
+            (std::vector<SentMessage>{short_at(0, word(0xB0, 1)), short_at(500, word(0xB0, 2))}));
+}
+
 TEST_F(PlaybackTiming, DueTimesAreTruncatedNotRounded) {
   // A tick lasts 500/480 ms: tick 13 lies at 13.54 ms, tick 23 at 23.96 ms.
   control_change_new(track0, 0, 0, 1, 0);
