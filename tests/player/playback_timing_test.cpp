@@ -105,23 +105,6 @@ TEST_F(PlaybackNearClockWrap, ClockWrapDoesNotDisturbTheTiming) {
   EXPECT_EQ(platform.now(), 900u);
 }
 
-class PlaybackWithOriginAtZero : public PlaybackTest {
- protected:
-  PlaybackWithOriginAtZero() : PlaybackTest(1000) {}
-};
-
-TEST_F(PlaybackWithOriginAtZero, AnOriginThatFallsOnZeroIsSetAgainAtTheNextWaitedEvent) {
-  // The first waited event is due at 1000 ms and the clock reads 1000: the
-  // origin computes to 0, which means "not set", so the next waited event
-  // fixes it afresh and is due at once too.
-  control_change_new(track0, 960, 0, 1, 0);
-  control_change_new(track0, 1056, 0, 2, 0);
-  control_change_new(track0, 1152, 0, 3, 0);
-  play(960, -1);
-  EXPECT_EQ(platform.sent, (std::vector<SentMessage>{short_at(0, word(0xB0, 1)), short_at(0, word(0xB0, 2)),
-                                                     short_at(100, word(0xB0, 3))}));
-}
-
 TEST_F(PlaybackTiming, AWaitWokenEarlyWaitsForTheRest) {
   control_change_new(track0, 0, 0, 1, 0);
   control_change_new(track0, 96, 0, 2, 0);
