@@ -15,8 +15,11 @@ struct TrackCursor {
   ByteSource& source;
   Track* track;
   int32_t tick;
-  unsigned status;  // the remembered status; 0 until a status byte is seen
+  unsigned status;   // the status of the message being read
+  unsigned running;  // the remembered status; 0 until a status byte is seen
 };
+
+bool is_channel_status(unsigned status) noexcept { return status >= 0x80 && status < 0xF0; }
 
 // Groups beyond 32 bits fall off the top; the number of bytes is not limited.
 bool read_variable_quantity(ByteSource& source, uint32_t& value) noexcept {
@@ -131,20 +134,24 @@ MessageResult read_message(TrackCursor& cursor) noexcept {
 }  // namespace
 
 bool read_track_events(ByteSource& source, Track* track, uint64_t chunk_end) noexcept {
-  TrackCursor cursor{source, track, 0, 0};
+  TrackCursor cursor{source, track, 0, 0, 0};
   while (source.position() < chunk_end) {
     uint32_t delta;
     unsigned char byte;
     if (!read_variable_quantity(source, delta)) return true;
     cursor.tick = advance_tick(cursor.tick, delta);
     if (!source.read_byte(byte)) return true;
-    // Any byte with its top bit set becomes the remembered status, system
-    // and meta statuses included. A data byte is given back to be read
-    // again as the message's first data byte (or, with no status yet, as
-    // the next delta time).
+    // A byte with its top bit set becomes the remembered status, system
+    // statuses included, except that a meta event leaves a channel status in
+    // place: files put text and marker events between the notes of a run
+    // and go on with running status after them. A data byte is given back to
+    // be read again as the message's first data byte (or, with no status
+    // yet, as the next delta time).
     if (byte & 0x80u) {
       cursor.status = byte;
+      if (byte != 0xFF || !is_channel_status(cursor.running)) cursor.running = byte;
     } else {
+      cursor.status = cursor.running;
       source.step_back();
     }
     switch (read_message(cursor)) {
