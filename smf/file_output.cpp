@@ -37,8 +37,8 @@ int create_new_file(const char* name) {
   return _open(name, _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY, _S_IREAD | _S_IWRITE);
 }
 // The only permission Windows keeps is read-only, and a read-only file
-// cannot be replaced anyway: there is nothing to carry over.
-bool copy_permissions(int, const FileStatus&) { return true; }
+// cannot be replaced anyway; files have no owner to carry over.
+bool copy_owner_and_permissions(int, const FileStatus&) { return true; }
 std::FILE* open_stream(int descriptor) { return _fdopen(descriptor, "wb"); }
 void close_descriptor(int descriptor) { _close(descriptor); }
 bool sync_to_disk(std::FILE* stream) { return _commit(_fileno(stream)) == 0; }
@@ -61,7 +61,12 @@ bool resolve_links(const char* name, std::string& resolved) {
 const char* path_separators() { return "/"; }
 long process_id() { return static_cast<long>(getpid()); }
 int create_new_file(const char* name) { return open(name, O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666); }
-bool copy_permissions(int descriptor, const FileStatus& status) {
+// The owner first: a change of owner may clear the set-user-ID bits that the
+// mode then restores. Only root may give a file away, so anyone else keeps
+// the owner only when it is themselves, and the group only when they belong
+// to it; false when the old owner or group cannot be kept.
+bool copy_owner_and_permissions(int descriptor, const FileStatus& status) {
+  if (fchown(descriptor, status.st_uid, status.st_gid) != 0) return false;
   return fchmod(descriptor, status.st_mode & 07777) == 0;
 }
 std::FILE* open_stream(int descriptor) { return fdopen(descriptor, "wb"); }
@@ -80,28 +85,42 @@ std::string temporary_name(const std::string& target, long attempt) {
   return directory + ".tactus-" + std::to_string(process_id()) + "-" + std::to_string(attempt) + ".tmp";
 }
 
+enum class Temporary { kOpened, kNotAllowed, kFailed };
+
 // Creates the temporary file exclusively (another save, in this process or
 // another, may be choosing names in the same directory), with the previous
-// file's permissions when there is one.
-bool open_temporary(FileOutput& output, const FileStatus* previous) {
+// file's owner and permissions when there is one. kNotAllowed when the
+// directory takes no new file from us or the old owner cannot be kept: the
+// old file is then better written in place.
+Temporary open_temporary(FileOutput& output, const FileStatus* previous) {
   constexpr long kAttempts = 100;
+  Temporary result = Temporary::kFailed;
   for (long attempt = 0; attempt < kAttempts; ++attempt) {
     output.temporary = temporary_name(output.target, attempt);
     const int descriptor = create_new_file(output.temporary.c_str());
     if (descriptor < 0) {
       if (errno == EEXIST) continue;
+      if (errno == EACCES || errno == EPERM) result = Temporary::kNotAllowed;
       break;
     }
-    if (previous == nullptr || copy_permissions(descriptor, *previous)) {
+    if (previous == nullptr || copy_owner_and_permissions(descriptor, *previous)) {
       output.stream = open_stream(descriptor);
-      if (output.stream != nullptr) return true;
+      if (output.stream != nullptr) return Temporary::kOpened;
+    } else {
+      result = Temporary::kNotAllowed;
     }
     close_descriptor(descriptor);
     std::remove(output.temporary.c_str());
     break;
   }
   output.temporary.clear();
-  return false;
+  return result;
+}
+
+bool open_in_place(FileOutput& output, const char* filename, bool sync) {
+  output.stream = std::fopen(filename, "wb");
+  output.sync = sync;
+  return output.stream != nullptr;
 }
 
 }  // namespace
@@ -109,23 +128,30 @@ bool open_temporary(FileOutput& output, const FileStatus* previous) {
 bool file_output_open(FileOutput& output, const char* filename) {
   FileStatus status;
   const bool exists = read_status(filename, &status) == 0;
-  if (exists && !is_regular(status)) {
-    output.stream = std::fopen(filename, "wb");
-    return output.stream != nullptr;
-  }
+  // Devices and pipes are written as they are, and cannot be synced.
+  if (exists && !is_regular(status)) return open_in_place(output, filename, false);
+  // A file with several names keeps them all only if it is written in place.
+  if (exists && status.st_nlink > 1) return open_in_place(output, filename, true);
   if (!exists) {
     output.target = filename;
   } else if (!resolve_links(filename, output.target)) {
     return false;
   }
-  return open_temporary(output, exists ? &status : nullptr);
+  output.sync = true;
+  switch (open_temporary(output, exists ? &status : nullptr)) {
+    case Temporary::kOpened:
+      return true;
+    case Temporary::kNotAllowed:
+      return exists && open_in_place(output, filename, true);
+    case Temporary::kFailed:
+      break;
+  }
+  return false;
 }
 
 bool file_output_finish(FileOutput& output, bool complete) {
   bool in_place = complete && std::fflush(output.stream) == 0;
-  // Devices and pipes cannot be synced; only a file about to replace
-  // another must be on disk first.
-  if (in_place && !output.temporary.empty()) in_place = sync_to_disk(output.stream);
+  if (in_place && output.sync) in_place = sync_to_disk(output.stream);
   if (std::fclose(output.stream) != 0) in_place = false;
   output.stream = nullptr;
   if (output.temporary.empty()) return in_place;

@@ -19,6 +19,7 @@
 #include <signal.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 #ifdef __linux__
 #include <sys/sysmacros.h>
@@ -171,6 +172,59 @@ TEST(WriterReplacement, LinkAndTakenTemporaryNamesAreKept) {
   EXPECT_EQ(read_file(directory.file("real.mid")), saved_bytes(sequence.get()));
   EXPECT_EQ(read_file(directory.file(taken)), kOldContent);
   EXPECT_EQ(directory.entries(), (std::set<std::string>{taken, "link.mid", "real.mid"}));
+}
+
+// A save run by the user nobody in a child process, from root; the child's
+// exit status carries sequence_save's result.
+int save_as_nobody(Sequence* sequence, const std::string& path) {
+  const pid_t child = fork();
+  if (child == 0) {
+    const bool dropped = setgid(65534) == 0 && setuid(65534) == 0;
+    _exit(dropped && sequence_save(sequence, path.c_str()) == 0 ? 0 : 1);
+  }
+  int status = 0;
+  waitpid(child, &status, 0);
+  return WIFEXITED(status) && WEXITSTATUS(status) == 0 ? 0 : -1;
+}
+
+// Replacing these files would cut other names off, hand the file to another
+// owner or fail for want of a writable folder: they are written in place.
+TEST(WriterReplacement, LinksOwnersAndLockedFoldersKeepTheFile) {
+  ScratchDirectory directory;
+  SequencePtr sequence = small_sequence();
+  const Bytes saved = saved_bytes(sequence.get());
+  const std::string path = directory.file("song.mid");
+  write_file(path, kOldContent);
+  fs::create_hard_link(path, directory.file("other-name.mid"));
+  EXPECT_EQ(sequence_save(sequence.get(), path.c_str()), 0);
+  EXPECT_EQ(read_file(directory.file("other-name.mid")), saved);
+  EXPECT_EQ(fs::hard_link_count(path), 2u);
+  fs::remove(directory.file("other-name.mid"));
+  if (geteuid() != 0) GTEST_SKIP() << "owners and other users need root";
+
+  // Root replaces another user's file and gives it back to that user.
+  ASSERT_EQ(chown(path.c_str(), 65534, 65534), 0);
+  write_file(path, kOldContent);
+  EXPECT_EQ(sequence_save(sequence.get(), path.c_str()), 0);
+  struct stat status {};
+  ASSERT_EQ(stat(path.c_str(), &status), 0);
+  EXPECT_EQ(status.st_uid, 65534u);
+  EXPECT_EQ(status.st_gid, 65534u);
+  EXPECT_EQ(read_file(path), saved);
+
+  // Nobody may write root's file (mode 0666) but not give a new file to
+  // root, and in a folder of mode 0755 may create no file at all.
+  ASSERT_EQ(chown(path.c_str(), 0, 0), 0);
+  fs::permissions(path, fs::perms(0666));
+  for (const fs::perms folder : {fs::perms(0777), fs::perms(0755)}) {
+    fs::permissions(directory.path(), folder);
+    write_file(path, kOldContent);
+    EXPECT_EQ(save_as_nobody(sequence.get(), path), 0);
+    ASSERT_EQ(stat(path.c_str(), &status), 0);
+    EXPECT_EQ(status.st_uid, 0u);
+    EXPECT_EQ(read_file(path), saved);
+    EXPECT_EQ(directory.entries(), std::set<std::string>{"song.mid"});
+  }
 }
 
 // A file size limit makes writes into a regular file fail part way.
