@@ -23,7 +23,7 @@ find_package(tactus CONFIG REQUIRED)
 add_executable(song_info song_info.cpp)
 target_link_libraries(song_info PRIVATE tactus::tactus)
 CMAKE
-cmake -S "$work/consumer" -B "$work/consumer/build" -DCMAKE_PREFIX_PATH="$work/prefix" >/dev/null
+cmake -S "$work/consumer" -B "$work/consumer/build" -G Ninja -DCMAKE_PREFIX_PATH="$work/prefix" >/dev/null
 cmake --build "$work/consumer/build" >/dev/null
 
 # Both programs read a file the demo song program writes.
