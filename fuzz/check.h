@@ -5,6 +5,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <string>
 
 #define FUZZ_CHECK(condition)                                                            \
   do {                                                                                   \
@@ -13,5 +14,12 @@
       std::abort();                                                                      \
     }                                                                                    \
   } while (false)
+
+// Aborts with the text when two texts differ (descriptions, say).
+inline void fuzz_check_same(const std::string& expected, const std::string& actual) {
+  if (expected == actual) return;
+  std::fprintf(stderr, "check failed: expected\n%s\nactual\n%s\n", expected.c_str(), actual.c_str());
+  std::abort();
+}
 
 #endif

@@ -3,13 +3,14 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "fuzz/sequence_invariants.h"
+#include "fuzz/check.h"
 #include "smf/reader.h"
+#include "support/sequence_check.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   tactus::Sequence* sequence = tactus::internal::load_sequence_from_memory(data, size);
   if (sequence == nullptr) return 0;
-  tactus::fuzz::check_loaded_sequence(sequence);
+  fuzz_check_same("", tactus::test::loaded_sequence_flaw(sequence));
   tactus::sequence_free(sequence);
   return 0;
 }

@@ -1,0 +1,94 @@
+// Shared by the reader and writer tests: loading bytes, saving Sequences,
+// a directory of its own per test.
+#ifndef TACTUS_TESTS_SMF_SMF_TEST_H
+#define TACTUS_TESTS_SMF_SMF_TEST_H
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <memory>
+#include <set>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "smf/reader.h"
+#include "support/midi_bytes.h"
+#include "support/sequence_check.h"
+#include "tactus/smf.h"
+
+namespace tactus::test {
+
+using Bytes = std::vector<unsigned char>;
+struct SequenceDeleter {
+  void operator()(Sequence* sequence) const { sequence_free(sequence); }
+};
+using SequencePtr = std::unique_ptr<Sequence, SequenceDeleter>;
+
+// Loads an exact copy of the bytes, so that the address sanitizer sees a
+// read past them; the same bytes in a file, read in blocks, must give the
+// same. With TACTUS_SEED_DIRECTORY set, the file is kept there as a seed for
+// the fuzz targets (scripts/fuzz).
+inline SequencePtr load(const MidiBytes& file) {
+  static std::atomic<int> count{0};
+  const Bytes exact = file.data();
+  SequencePtr sequence(internal::load_sequence_from_memory(exact.data(), exact.size()));
+  TempFile on_disk("load.mid", file);
+  EXPECT_EQ(describe_sequence(SequencePtr(sequence_load(on_disk.path())).get()),
+            describe_sequence(sequence.get()));
+  EXPECT_EQ(sequence == nullptr ? "" : loaded_sequence_flaw(sequence.get()), "");
+  if (const char* seeds = std::getenv("TACTUS_SEED_DIRECTORY"))
+    write_bytes(seeds + ("/" + std::to_string(count++)), exact);
+  return sequence;
+}
+
+// Each track's text: "<event>, <event>; end <tick>" (see describe_sequence).
+inline std::vector<std::string> track_texts(Sequence* sequence) {
+  std::vector<std::string> tracks;
+  std::istringstream lines(describe_sequence(sequence));
+  for (std::string line; std::getline(lines, line);)
+    if (line.rfind("track ", 0) == 0) tracks.push_back(line.substr(line.find(':') + 2));
+  return tracks;
+}
+
+inline Bytes read_file(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+class ScratchDirectory {
+ public:
+  ScratchDirectory() { std::filesystem::create_directory(path_); }
+  ~ScratchDirectory() { std::filesystem::remove_all(path_); }
+  std::string file(const std::string& name) const { return (path_ / name).string(); }
+  std::set<std::string> entries() const {
+    std::set<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(path_))
+      names.insert(entry.path().filename());
+    return names;
+  }
+
+ private:
+  std::filesystem::path path_{TempFile::unique_path("dir")};
+};
+
+// What sequence_save writes (empty if it fails), and that file loaded again.
+inline Bytes saved_bytes(Sequence* sequence) {
+  ScratchDirectory directory;
+  return sequence_save(sequence, directory.file("saved.mid").c_str()) == 0
+             ? read_file(directory.file("saved.mid"))
+             : Bytes{};
+}
+inline SequencePtr saved_and_loaded(Sequence* sequence) {
+  ScratchDirectory directory;
+  EXPECT_EQ(sequence_save(sequence, directory.file("saved.mid").c_str()), 0);
+  return SequencePtr(sequence_load(directory.file("saved.mid").c_str()));
+}
+
+}  // namespace tactus::test
+
+#endif
