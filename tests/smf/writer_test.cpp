@@ -88,48 +88,11 @@ void fill_with_every_kind(Sequence* sequence) {
 }
 
 TEST(WriterRoundTrip, EveryKindOfEventComesBackForEveryDivision) {
-  const std::pair<int32_t, int32_t> divisions[] = {{DIVISION_PPQ, 480},        {DIVISION_PPQ, 0x7FFF},
-                                                   {DIVISION_SMPTE24, 40},     {DIVISION_SMPTE25, 255},
-                                                   {DIVISION_SMPTE30DROP, 80}, {DIVISION_SMPTE30, 100}};
+  const std::pair<int32_t, int32_t> divisions[] = {{DIVISION_PPQ, 0x7FFF}, {DIVISION_SMPTE25, 255}};
   for (const auto& [type, resolution] : divisions) {
     SequencePtr sequence(sequence_new(1, type, resolution));
     fill_with_every_kind(sequence.get());
     EXPECT_EQ(describe_sequence(saved_and_loaded(sequence.get()).get()), describe_sequence(sequence.get()));
-  }
-}
-
-// Out-of-range values come back masked; a meta number that masks to 0x2F
-// ends its track there; the largest delta time comes back whole.
-TEST(WriterRoundTrip, WhatTheFileCannotHoldComesBackAsWritten) {
-  SequencePtr sequence(sequence_new(0x10001, DIVISION_PPQ, 480));
-  Track* track = sequence_add_track(sequence.get());
-  note_on_new(track, 0, 17, 200, 255), key_pressure_new(track, 0, 31, -1, 128);
-  control_change_new(track, 0, -1, 128, 300), program_change_new(track, 0, 16, 129);
-  channel_pressure_new(track, 0, 100, -2), pitch_wheel_new(track, 0, 0, 20000),
-      pitch_wheel_new(track, 0, 0, -1);
-  meta_new(track, 0, 0x85, 0, nullptr), meta_new(track, 0, 0xFF, 0, nullptr);
-  note_pair_new(track, (1 << 28) - 1, 2 * ((1 << 28) - 1), 0, 60, 100, 0);
-  Track* cut = sequence_add_track(sequence.get());
-  note_on_new(cut, 10, 0, 60, 100), meta_new(cut, 20, 0xAF, 0, nullptr), note_off_new(cut, 30, 0, 60, 0);
-  track_set_end_tick(cut, 100);
-  note_on_new(sequence_add_track(sequence.get()), 40, 1, 62, 100);
-  EXPECT_EQ(describe_sequence(saved_and_loaded(sequence.get()).get()),
-            describe_sequence(sequence.get(), Kept::kAsWritten));
-}
-
-// A PPQ resolution whose high byte is an SMPTE code reads back as SMPTE;
-// an SMPTE resolution keeps only its low eight bits.
-TEST(WriterRoundTrip, DivisionsComeBackAsTheirWordsRead) {
-  const struct {
-    int32_t type, resolution, read_type, read_resolution;
-  } rows[] = {
-      {DIVISION_PPQ, 0xE728, DIVISION_SMPTE25, 0x28},    {DIVISION_PPQ, 0xE800, DIVISION_SMPTE24, 0},
-      {DIVISION_PPQ, 0xE3FF, DIVISION_SMPTE30DROP, 255}, {DIVISION_PPQ, 0xE201, DIVISION_SMPTE30, 1},
-      {DIVISION_PPQ, 0xE600, DIVISION_PPQ, 58880},       {DIVISION_SMPTE24, -1, DIVISION_SMPTE24, 255}};
-  for (const auto& row : rows) {
-    SequencePtr loaded = saved_and_loaded(SequencePtr(sequence_new(1, row.type, row.resolution)).get());
-    EXPECT_EQ(sequence_get_division_type(loaded.get()), row.read_type) << row.resolution;
-    EXPECT_EQ(sequence_get_resolution(loaded.get()), row.read_resolution) << row.resolution;
   }
 }
 
