@@ -2,30 +2,19 @@
 //
 // This test program's malloc family forwards to glibc's own allocator and
 // can be told to refuse every allocation after the next n; meanwhile it
-// counts the blocks still held. Not with the address sanitizer, which
-// brings its own allocator.
-#include <atomic>
-
+// counts the blocks held. Not with the address sanitizer, which brings its
+// own allocator.
 #include "tests/smf/smf_test.h"
 
-#if defined(__SANITIZE_ADDRESS__)
-#define TACTUS_ADDRESS_SANITIZER 1
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer)
-#define TACTUS_ADDRESS_SANITIZER 1
-#endif
-#endif
-
-#if defined(__GLIBC__) && !defined(TACTUS_ADDRESS_SANITIZER)
+#if defined(__GLIBC__) && !defined(__SANITIZE_ADDRESS__)
 namespace {
 
-std::atomic<long> allocations_left{-1};  // -1: no limit
-std::atomic<long> blocks_held{0};
+long allocations_left = -1;  // -1: no limit
+long blocks_held = 0;
 
 bool refuse_allocation() {
-  long left = allocations_left.load();
-  while (left > 0 && !allocations_left.compare_exchange_weak(left, left - 1)) {
-  }
+  const long left = allocations_left;
+  if (left > 0) --allocations_left;
   return left == 0;
 }
 
@@ -39,20 +28,18 @@ void __libc_free(void* block);
 
 void* malloc(size_t size) {
   void* block = refuse_allocation() ? nullptr : __libc_malloc(size);
-  if (block != nullptr) ++blocks_held;
-  return block;
+  return blocks_held += block != nullptr, block;
 }
 void* calloc(size_t count, size_t size) {
   void* block = refuse_allocation() ? nullptr : __libc_calloc(count, size);
-  if (block != nullptr) ++blocks_held;
-  return block;
+  return blocks_held += block != nullptr, block;
 }
 void* realloc(void* block, size_t size) {
   if (block == nullptr) return malloc(size);
   return refuse_allocation() ? nullptr : __libc_realloc(block, size);
 }
 void free(void* block) {
-  if (block != nullptr) --blocks_held;
+  blocks_held -= block != nullptr;
   __libc_free(block);
 }
 }
@@ -73,7 +60,7 @@ TEST(ReaderMemory, EveryFailedAllocationGivesNullAndKeepsNothing) {
   const std::string whole = describe_sequence(SequencePtr(sequence_load(on_disk.path())).get());
   long allowed = 0;
   for (;; ++allowed) {
-    const long held_before = blocks_held.load();
+    const long held_before = blocks_held;
     allocations_left = allowed;
     SequencePtr sequence(sequence_load(on_disk.path()));
     allocations_left = -1;
@@ -81,7 +68,7 @@ TEST(ReaderMemory, EveryFailedAllocationGivesNullAndKeepsNothing) {
       EXPECT_EQ(describe_sequence(sequence.get()), whole);
       break;
     }
-    ASSERT_EQ(blocks_held.load(), held_before) << "after " << allowed << " allocations";
+    ASSERT_EQ(blocks_held, held_before) << "after " << allowed << " allocations";
   }
   EXPECT_GT(allowed, 10);  // sequence, scratch records, tracks, slabs, buffers, file blocks
 }

@@ -5,16 +5,12 @@
 
 #include <gtest/gtest.h>
 
-#include <atomic>
 #include <cstdlib>
-#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <memory>
 #include <set>
 #include <sstream>
-#include <string>
-#include <vector>
 
 #include "smf/reader.h"
 #include "support/midi_bytes.h"
@@ -34,7 +30,7 @@ using SequencePtr = std::unique_ptr<Sequence, SequenceDeleter>;
 // same. With TACTUS_SEED_DIRECTORY set, the file is kept there as a seed for
 // the fuzz targets (scripts/fuzz).
 inline SequencePtr load(const MidiBytes& file) {
-  static std::atomic<int> count{0};
+  static int count = 0;
   const Bytes exact = file.data();
   SequencePtr sequence(internal::load_sequence_from_memory(exact.data(), exact.size()));
   TempFile on_disk("load.mid", file);
@@ -68,7 +64,7 @@ class ScratchDirectory {
   std::set<std::string> entries() const {
     std::set<std::string> names;
     for (const auto& entry : std::filesystem::directory_iterator(path_))
-      names.insert(entry.path().filename());
+      names.insert(entry.path().filename().string());
     return names;
   }
 
