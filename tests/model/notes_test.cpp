@@ -38,19 +38,19 @@ TEST_F(Notes, EachSideReadsAndWritesItsOwnFormsAndRefusesTheRest) {
     EXPECT_EQ(write(event, end_set, {1, 1}) == (Values{-1, -1}), !is_end);
   }
   EXPECT_EQ(note_start_get_note_end(off), note_end_get_note_start(other));
-  EXPECT_EQ(write(start, start_set, {4, 61, 90}), (Values{0, 0, 0}));
-  EXPECT_EQ(write(off, end_set, {7, 70, 33}), (Values{0, 0, 0}));
-  EXPECT_EQ(read(start, start_get), (Values{4, 61, 90}));
-  EXPECT_EQ(read(off, end_get), (Values{7, 70, 33}));
+  EXPECT_EQ(read(start, start_get), (Values{1, 1, 100}));
+  EXPECT_EQ(read(off, end_get), (Values{1, 1, 40}));
   EXPECT_EQ(read(silent_on, end_get), (Values{1, 1, 0}));
-  EXPECT_EQ(note_start_set_velocity(start, 0), 0);  // now an end, still a NOTE_ON
-  EXPECT_EQ(read(start, end_get), (Values{4, 61, 0}));
+  EXPECT_EQ(note_end_set_velocity(off, 33) + note_start_set_velocity(start, 0),
+            0);  // now an end, still a NOTE_ON
+  EXPECT_EQ(read(start, end_get), (Values{1, 1, 0}));
+  EXPECT_EQ(note_off_get_velocity(off), 33);
   // A release velocity replaces a NOTE_ON end by a NOTE_OFF behind its tick.
   Event* same_tick = program_change_new(track0, 0, 4, 5);
   EXPECT_EQ(note_end_set_velocity(start, 77), 0);
   const Events events = track_events(track0);
   EXPECT_EQ(events.at(3), same_tick);
-  EXPECT_EQ(read(events.at(4), end_get), (Values{4, 61, 77}));
+  EXPECT_EQ(read(events.at(4), end_get), (Values{1, 1, 77}));
   EXPECT_EQ(event_get_kind(events.at(4)), NOTE_OFF);
 }
 
