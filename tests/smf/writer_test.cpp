@@ -86,7 +86,7 @@ TEST(WriterRoundTrip, ATrackLongerThan64KBComesBack) {
   for (int32_t tick = 0; tick < 30000; ++tick) control_change_new(track, tick, 0, 7, tick & 0x7F);
   note_on_new(sequence_add_track(sequence.get()), 5, 0, 60, 100);
   const Bytes bytes = saved_bytes(sequence.get());
-  ASSERT_EQ(bytes.size(), 14 + 8 + 30000 * 4 + 4 + 8 + 8);
+  ASSERT_EQ(bytes.size(), 14u + 8 + 30000 * 4 + 4 + 8 + 8);
   EXPECT_EQ(Bytes(bytes.begin() + 18, bytes.begin() + 22), (Bytes{0x00, 0x01, 0xD4, 0xC4}));  // 120004 bytes
   EXPECT_EQ(describe_sequence(saved_and_loaded(sequence.get()).get()), describe_sequence(sequence.get()));
 }
