@@ -96,7 +96,9 @@ inline MidiBytes rmid_wrapped(const MidiBytes& file, uint32_t riff_length, uint3
 
 inline bool write_bytes(const std::string& path, const std::vector<unsigned char>& bytes) {
   std::FILE* file = std::fopen(path.c_str(), "wb");
-  const bool written = file != nullptr && std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
+  // An empty vector's data may be null, which fwrite must not be given.
+  const bool written =
+      file != nullptr && (bytes.empty() || std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size());
   return file != nullptr && std::fclose(file) == 0 && written;
 }
 
