@@ -67,7 +67,7 @@ TEST_F(Fields, TempoAndTimeSignatureAreDecodedInsideThePayload) {
   EXPECT_EQ(tempo_get_beats_per_minute(meta(0x51, {0x0F, 0x42, 0x40})), 60.0f);
   EXPECT_EQ(tempo_get_beats_per_minute(meta(0x58, {0x07, 0xA1, 0x20})), -1.0f);
   EXPECT_NEAR(tempo_get_beats_per_minute(meta(0x51, {0x07, 0xA1})), 120.0077f, 1e-4f);  // 499968 us
-  EXPECT_TRUE(std::isinf(tempo_get_beats_per_minute(meta(0x51, {0, 0, 0}))));
+  EXPECT_TRUE(std::isinf(tempo_get_beats_per_minute(meta(0x51, {}))));
   EXPECT_EQ(time_signature_get_numerator(meta(0x58, {6, 3, 24, 8})), 6);
   EXPECT_EQ(time_signature_get_denominator(meta(0x58, {6, 3, 24, 8})), 8);
   EXPECT_EQ(time_signature_get_denominator(meta(0x58, {4, 7})), 128);

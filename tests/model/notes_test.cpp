@@ -33,12 +33,12 @@ TEST_F(Notes, EachSideReadsAndWritesItsOwnFormsAndRefusesTheRest) {
   for (Event* event : {start, silent_on, off, other}) {
     const bool is_start = event == start, is_end = event == silent_on || event == off;
     EXPECT_EQ(read(event, start_get) == (Values{-1, -1, -1}), !is_start);
-    EXPECT_EQ(write(event, start_set, {1, 1}) == (Values{-1, -1}), !is_start);
+    EXPECT_EQ(write(event, start_set, {1, 1, 1}) == (Values{-1, -1, -1}), !is_start);
     EXPECT_EQ(read(event, end_get) == (Values{-1, -1, -1}), !is_end);
     EXPECT_EQ(write(event, end_set, {1, 1}) == (Values{-1, -1}), !is_end);
   }
   EXPECT_EQ(note_start_get_note_end(off), note_end_get_note_start(other));
-  EXPECT_EQ(read(start, start_get), (Values{1, 1, 100}));
+  EXPECT_EQ(read(start, start_get), (Values{1, 1, 1}));
   EXPECT_EQ(read(off, end_get), (Values{1, 1, 40}));
   EXPECT_EQ(read(silent_on, end_get), (Values{1, 1, 0}));
   EXPECT_EQ(note_end_set_velocity(off, 33) + note_start_set_velocity(start, 0),
