@@ -1,4 +1,4 @@
-#include "player/backends/rtmidi/wake_pipe.h"
+#include "player/backends/posix/wake_pipe.h"
 
 #include <fcntl.h>
 #include <poll.h>
@@ -7,10 +7,10 @@
 #include <cerrno>
 #include <climits>
 
-#include "player/backends/rtmidi/monotonic_clock.h"
+#include "player/backends/posix/monotonic_clock.h"
 #include "player/platform.h"
 
-namespace tactus::player::rtmidi {
+namespace tactus::player::posix {
 
 namespace {
 
@@ -62,7 +62,11 @@ void WakePipe::drain() {
 
 void WakePipe::wait(uint32_t timeout_ms) {
   const bool forever = timeout_ms == kWaitForever;
-  const uint64_t deadline = monotonic_ns() + static_cast<uint64_t>(timeout_ms) * 1000000u;
+  // The limit counts on the millisecond clock that the player reads: the
+  // wait ends as that clock reaches its value now plus timeout_ms. Ending
+  // timeout_ms after the call instead would make each event late by the
+  // fraction of a millisecond at which its wait began.
+  const uint64_t deadline = (monotonic_ns() / 1000000u + timeout_ms) * 1000000u;
   pollfd readable{read_fd_, POLLIN, 0};
   // Without a pipe (no descriptors left) the wait still sleeps its time.
   const nfds_t count = read_fd_ >= 0 ? 1 : 0;
@@ -87,4 +91,4 @@ void WakePipe::wait(uint32_t timeout_ms) {
   }
 }
 
-}  // namespace tactus::player::rtmidi
+}  // namespace tactus::player::posix

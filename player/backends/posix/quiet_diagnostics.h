@@ -1,12 +1,12 @@
 // The MIDI systems print their own diagnostics by default (JACK and ALSA to
 // standard error, RtMidi through std::cerr); the player prints nothing but
 // its own messages, so all of them are silenced here.
-#ifndef TACTUS_PLAYER_BACKENDS_RTMIDI_QUIET_DIAGNOSTICS_H
-#define TACTUS_PLAYER_BACKENDS_RTMIDI_QUIET_DIAGNOSTICS_H
+#ifndef TACTUS_PLAYER_BACKENDS_POSIX_QUIET_DIAGNOSTICS_H
+#define TACTUS_PLAYER_BACKENDS_POSIX_QUIET_DIAGNOSTICS_H
 
 #include <streambuf>
 
-namespace tactus::player::rtmidi {
+namespace tactus::player::posix {
 
 // Installs silent error and info handlers in libjack and libasound. Call
 // before the first use of either.
@@ -25,6 +25,6 @@ class QuietStandardError {
   std::streambuf* saved_;
 };
 
-}  // namespace tactus::player::rtmidi
+}  // namespace tactus::player::posix
 
 #endif

@@ -1,4 +1,4 @@
-#include "player/backends/rtmidi/quiet_diagnostics.h"
+#include "player/backends/posix/quiet_diagnostics.h"
 
 #include <jack/jack.h>
 
@@ -8,7 +8,7 @@
 #include <alsa/asoundlib.h>
 #endif
 
-namespace tactus::player::rtmidi {
+namespace tactus::player::posix {
 
 namespace {
 
@@ -35,4 +35,4 @@ QuietStandardError::~QuietStandardError() {
   std::cerr.clear();
 }
 
-}  // namespace tactus::player::rtmidi
+}  // namespace tactus::player::posix

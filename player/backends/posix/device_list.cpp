@@ -1,23 +1,29 @@
-#include "player/backends/rtmidi/device_list.h"
+#include "player/backends/posix/device_list.h"
 
 #include <exception>
 #include <memory>
 
-#include "player/backends/rtmidi/quiet_diagnostics.h"
+#include "player/backends/posix/quiet_diagnostics.h"
 
 #if defined(__linux__)
 #include <alsa/asoundlib.h>
 #endif
 
-namespace tactus::player::rtmidi {
+namespace tactus::player::posix {
+
+#if defined(__linux__)
+const RtMidi::Api kSystemApi = RtMidi::LINUX_ALSA;
+#elif defined(__APPLE__)
+const RtMidi::Api kSystemApi = RtMidi::MACOSX_CORE;
+#else
+const RtMidi::Api kSystemApi = RtMidi::RTMIDI_DUMMY;
+#endif
 
 namespace {
 
 void ignore_rtmidi_error(RtMidiError::Type, const std::string&, void*) {}
 
 #if defined(__linux__)
-constexpr RtMidi::Api kSystemApi = RtMidi::LINUX_ALSA;
-
 // RtMidi reports a sequencer that cannot be opened only by printing and
 // throwing from its constructor, so the sequencer is tried here first.
 bool system_midi_available() {
@@ -27,12 +33,8 @@ bool system_midi_available() {
   return true;
 }
 #elif defined(__APPLE__)
-constexpr RtMidi::Api kSystemApi = RtMidi::MACOSX_CORE;
-
 bool system_midi_available() { return true; }
 #else
-constexpr RtMidi::Api kSystemApi = RtMidi::RTMIDI_DUMMY;
-
 bool system_midi_available() { return false; }
 #endif
 
@@ -44,20 +46,19 @@ void append_system_devices(std::vector<OutputDevice>& devices) {
     lister.setErrorCallback(ignore_rtmidi_error, nullptr);
     unsigned int count = lister.getPortCount();
     for (unsigned int number = 0; number < count; ++number)
-      devices.push_back({kSystemApi, lister.getPortName(number)});
+      devices.push_back({false, lister.getPortName(number)});
   } catch (const std::exception&) {
     // The system's MIDI failed half-way: its devices are left out.
   }
 }
 
-void append_jack_devices(std::vector<OutputDevice>& devices, JackMonitor& jack) {
-  if (!jack.connect(kClientName)) return;
-  for (std::string& name : jack.midi_input_ports()) devices.push_back({RtMidi::UNIX_JACK, std::move(name)});
+void append_jack_devices(std::vector<OutputDevice>& devices, JackClient& jack) {
+  for (std::string& name : jack.connect(kClientName)) devices.push_back({true, std::move(name)});
 }
 
 }  // namespace
 
-std::vector<OutputDevice> list_output_devices(JackMonitor& jack) {
+std::vector<OutputDevice> list_output_devices(JackClient& jack) {
   std::vector<OutputDevice> devices;
   try {
     append_system_devices(devices);
@@ -72,4 +73,4 @@ bool is_pass_through(const OutputDevice& device) {
   return device.name.find("Midi Through") != std::string::npos;
 }
 
-}  // namespace tactus::player::rtmidi
+}  // namespace tactus::player::posix

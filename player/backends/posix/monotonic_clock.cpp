@@ -1,8 +1,8 @@
-#include "player/backends/rtmidi/monotonic_clock.h"
+#include "player/backends/posix/monotonic_clock.h"
 
 #include <ctime>
 
-namespace tactus::player::rtmidi {
+namespace tactus::player::posix {
 
 uint64_t monotonic_ns() {
   timespec now{};
@@ -16,4 +16,4 @@ uint32_t monotonic_ms32() {
   return static_cast<uint32_t>(monotonic_ns() / 1000000u);
 }
 
-}  // namespace tactus::player::rtmidi
+}  // namespace tactus::player::posix

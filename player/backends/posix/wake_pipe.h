@@ -2,12 +2,12 @@
 // handler writes one byte into, and that the main thread waits on with
 // poll(). A byte written while nobody waits stays in the pipe, so the next
 // wait returns at once and no wake-up is lost.
-#ifndef TACTUS_PLAYER_BACKENDS_RTMIDI_WAKE_PIPE_H
-#define TACTUS_PLAYER_BACKENDS_RTMIDI_WAKE_PIPE_H
+#ifndef TACTUS_PLAYER_BACKENDS_POSIX_WAKE_PIPE_H
+#define TACTUS_PLAYER_BACKENDS_POSIX_WAKE_PIPE_H
 
 #include <cstdint>
 
-namespace tactus::player::rtmidi {
+namespace tactus::player::posix {
 
 class WakePipe {
  public:
@@ -19,8 +19,8 @@ class WakePipe {
   // Async-signal-safe: one write(), errno preserved.
   void wake();
 
-  // Returns when woken or when timeout_ms have passed on the monotonic
-  // clock; kWaitForever waits without limit.
+  // Returns when woken or when monotonic_ms32() has advanced by timeout_ms;
+  // kWaitForever waits without limit.
   void wait(uint32_t timeout_ms);
 
  private:
@@ -30,6 +30,6 @@ class WakePipe {
   int write_fd_ = -1;
 };
 
-}  // namespace tactus::player::rtmidi
+}  // namespace tactus::player::posix
 
 #endif
