@@ -134,8 +134,7 @@ TEST_F(Playback, EventsOfOneTickGoBackToBackInListOrderAndSilencedTracksStillPac
 }
 
 TEST_F(Playback, TheFirstWaitedEventIsDueAtOnceHoweverLateItLies) {
-  // The clock reads 1000 then, and the event is due at 1000 ms: the origin
-  // is clock value 0, and it holds for the next event.
+  // It is due at 1000 ms when the clock reads 1000: origin 0 holds for the next.
   platform.clock_start = 1000;
   lyric_new(track0, 0, "Up");
   add(track0, "960:B0 01 00, 1440:B0 02 00");
@@ -190,8 +189,7 @@ TEST_F(Playback, AWaitWokenEarlyWaitsForTheRestAndALateEventGoesOutAtOnce) {
 }
 
 TEST_F(Playback, StrayWakeUpsDoNotShortenTheExtraTime) {
-  // The completion inside send leaves a wake-up pending as the extra time
-  // begins, and another comes at 300 ms.
+  // One left pending by the completion inside send, another at 300 ms.
   add(track0, "0:F0");
   platform.wake_at(300);
   play(-1, -1, 1.0f);

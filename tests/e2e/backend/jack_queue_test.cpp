@@ -14,8 +14,7 @@ namespace {
 
 using Bytes = std::vector<unsigned char>;
 
-// One period's buffer, with room enough: what fills a period is for the
-// end-to-end flood.
+// One period's buffer, with room enough (a full period is the e2e flood's).
 struct RecordedPeriod final : PeriodBuffer {
   size_t room() override { return 1000; }
   unsigned char* reserve(uint32_t offset, size_t length) override {

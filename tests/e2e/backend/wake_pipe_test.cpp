@@ -1,6 +1,5 @@
 // The POSIX wake-up object: no wake-up is lost, several pending ones count as
-// one, and a timed wait lasts until the millisecond clock has moved its limit.
-// (A wake from another thread, a signal handler's, is in the e2e tests.)
+// one, a timed wait lasts until the millisecond clock has moved its limit.
 #include "player/backends/posix/wake_pipe.h"
 
 #include <gtest/gtest.h>
