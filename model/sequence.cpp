@@ -3,30 +3,15 @@
 
 #include "model/pool.h"
 #include "model/records.h"
+#include "model/time_division.h"
 
 namespace tactus {
 namespace {
 
 // Beat resolution and frame rate that a division type implies.
 void set_division_defaults(Sequence* sequence) {
-  sequence->beat_resolution = 960;
-  sequence->frame_rate = 30.0f;
-  switch (sequence->division_type) {
-    case DIVISION_PPQ:
-      sequence->beat_resolution = sequence->resolution;
-      break;
-    case DIVISION_SMPTE24:
-      sequence->frame_rate = 24.0f;
-      break;
-    case DIVISION_SMPTE25:
-      sequence->frame_rate = 25.0f;
-      break;
-    case DIVISION_SMPTE30DROP:
-      sequence->frame_rate = 29.97f;
-      break;
-    default:
-      break;
-  }
+  sequence->beat_resolution = sequence->division_type == DIVISION_PPQ ? sequence->resolution : 960;
+  sequence->frame_rate = internal::frame_rate_of(sequence->division_type).as_float;
 }
 
 void free_scratch_records(Sequence* sequence) {

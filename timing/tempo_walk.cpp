@@ -1,5 +1,6 @@
 #include "timing/tempo_walk.h"
 
+#include "model/time_division.h"
 #include "timing/first_track.h"
 
 namespace tactus::internal {
@@ -14,31 +15,9 @@ float ticks_between(int32_t anchor, int32_t tick) {
 
 }  // namespace
 
-float frames_per_second_float(int32_t division_type) {
-  switch (division_type) {
-    case DIVISION_SMPTE24:
-      return 24.0f;
-    case DIVISION_SMPTE25:
-      return 25.0f;
-    case DIVISION_SMPTE30DROP:
-      return 29.97f;
-    default:
-      return 30.0f;
-  }
-}
+float frames_per_second_float(int32_t division_type) { return frame_rate_of(division_type).as_float; }
 
-double frames_per_second_double(int32_t division_type) {
-  switch (division_type) {
-    case DIVISION_SMPTE24:
-      return 24.0;
-    case DIVISION_SMPTE25:
-      return 25.0;
-    case DIVISION_SMPTE30DROP:
-      return 29.97;
-    default:
-      return 30.0;
-  }
-}
+double frames_per_second_double(int32_t division_type) { return frame_rate_of(division_type).as_double; }
 
 bool has_known_division(Sequence* sequence) {
   const int32_t division_type = sequence_get_division_type(sequence);
