@@ -4,10 +4,10 @@
 #include <cstdint>
 
 #include "fuzz/sequence_invariants.h"
-#include "smf/reader.h"
+#include "tactus/smf.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  tactus::Sequence* sequence = tactus::internal::load_sequence_from_memory(data, size);
+  tactus::Sequence* sequence = tactus::sequence_load_from_memory(data, size);
   if (sequence == nullptr) return 0;
   tactus::fuzz::check_loaded_sequence(sequence);
   tactus::sequence_free(sequence);

@@ -14,7 +14,6 @@
 
 #include "fuzz/check.h"
 #include "fuzz/sequence_compare.h"
-#include "smf/reader.h"
 #include "tactus/smf.h"
 
 namespace {
@@ -48,7 +47,7 @@ struct Scratch {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   using namespace tactus;
   static Scratch scratch;
-  Sequence* from_memory = internal::load_sequence_from_memory(data, size);
+  Sequence* from_memory = sequence_load_from_memory(data, size);
   FUZZ_CHECK(write_file(scratch.input, data, size));
   Sequence* from_file = sequence_load(scratch.input.c_str());
   FUZZ_CHECK((from_memory == nullptr) == (from_file == nullptr));

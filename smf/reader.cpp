@@ -110,6 +110,11 @@ Sequence* load_sequence_from_memory(const unsigned char* data, size_t size) noex
 
 }  // namespace internal
 
+Sequence* sequence_load_from_memory(const void* bytes, size_t length) {
+  if (bytes == nullptr && length > 0) return nullptr;
+  return internal::load_sequence_from_memory(static_cast<const unsigned char*>(bytes), length);
+}
+
 Sequence* sequence_load(const char* filename) {
   if (filename == nullptr) return nullptr;
   std::FILE* file = std::fopen(filename, "rb");
