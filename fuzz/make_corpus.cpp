@@ -4,7 +4,7 @@
 // MIDI seeds are whole files made with the library's own builders and
 // writer, then damaged by hand the ways files really break: cut short,
 // lengths that lie, a RIFF wrapper, running status, SMPTE divisions,
-// unknown chunks and messages. Text seeds are positions and time specs,
+// unknown chunks and messages. Text seeds are time specs and positions,
 // well-formed and not.
 #include <cstdint>
 #include <cstdio>
@@ -244,13 +244,43 @@ int main(int argc, char** argv) {
   write_midi_seeds(root / "reader", scratch);
   write_midi_seeds(root / "round_trip", scratch);
   write_midi_seeds(root / "file_timing", scratch);
-  write_texts(root / "positions",
-              {"1:1.000", "1:2.5", "1:2:240", "0:01:40", "0:00:01:7.5", "3", "", "90", "-5:-3:-1.5",
-               "2147483648:1e30", "1e400:nan", "inf:inf:inf:inf", "0x1p3:0x10", "  +7 : 2",
-               "99999999999999999999:1:1", "1:2:3:4:5", "Chorus", "4:1", "0:00:00:29.97"});
-  write_texts(root / "time_spec", {"tick:480", "tick:99999999999", "tick:-1", "tick:  +12 beats", "beat:2.5",
-                                   "beat:1e308", "beat:nan", "mb:2:1.0", "mbt:2:2:240", "time:1.5",
-                                   "time:-inf", "hms:0:01:02.5", "hmsf:0:00:01:12.0", "marker:Chorus",
-                                   "marker:", "Tick:5", "mb:", "hms:90", "hmsf:1:2:3:1e38"});
+  write_texts(root / "time_spec", {"tick:480",
+                                   "tick:99999999999",
+                                   "tick:-1",
+                                   "tick:  +12 beats",
+                                   "beat:2.5",
+                                   "beat:1e308",
+                                   "beat:nan",
+                                   "mb:2:1.0",
+                                   "mbt:2:2:240",
+                                   "time:1.5",
+                                   "time:-inf",
+                                   "hms:0:01:02.5",
+                                   "hmsf:0:00:01:12.0",
+                                   "marker:Chorus",
+                                   "marker:",
+                                   "Tick:5",
+                                   "mb:",
+                                   "hms:90",
+                                   "hmsf:1:2:3:1e38",
+                                   "1:1.000",
+                                   "1:2.5",
+                                   "1:2:240",
+                                   "0:01:40",
+                                   "0:00:01:7.5",
+                                   "3",
+                                   "",
+                                   "90",
+                                   "-5:-3:-1.5",
+                                   "2147483648:1e30",
+                                   "1e400:nan",
+                                   "inf:inf:inf:inf",
+                                   "0x1p3:0x10",
+                                   "  +7 : 2",
+                                   "99999999999999999999:1:1",
+                                   "1:2:3:4:5",
+                                   "Chorus",
+                                   "4:1",
+                                   "0:00:00:29.97"});
   return 0;
 }

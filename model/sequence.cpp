@@ -55,6 +55,7 @@ int32_t sequence_free(Sequence* sequence) {
     track = next;
   }
   internal::free_event_pool(&sequence->pool);
+  internal::free_time_index(sequence->time_index);
   delete sequence;
   return 0;
 }
@@ -64,6 +65,7 @@ int32_t sequence_get_format(Sequence* sequence) { return sequence != nullptr ? s
 int32_t sequence_set_format(Sequence* sequence, int32_t format) {
   if (sequence == nullptr) return -1;
   sequence->format = format;
+  internal::note_change(sequence);
   return 0;
 }
 
@@ -74,6 +76,7 @@ int32_t sequence_get_division_type(Sequence* sequence) {
 int32_t sequence_set_division_type(Sequence* sequence, int32_t division_type) {
   if (sequence == nullptr) return -1;
   sequence->division_type = division_type;
+  internal::note_change(sequence);
   return 0;
 }
 
@@ -84,6 +87,7 @@ int32_t sequence_get_resolution(Sequence* sequence) {
 int32_t sequence_set_resolution(Sequence* sequence, int32_t resolution) {
   if (sequence == nullptr) return -1;
   sequence->resolution = resolution;
+  internal::note_change(sequence);
   return 0;
 }
 
@@ -94,6 +98,7 @@ int32_t sequence_get_beat_resolution(Sequence* sequence) {
 int32_t sequence_set_beat_resolution(Sequence* sequence, int32_t beat_resolution) {
   if (sequence == nullptr) return -1;
   sequence->beat_resolution = beat_resolution;
+  internal::note_change(sequence);
   return 0;
 }
 
@@ -104,6 +109,7 @@ float sequence_get_frame_rate(Sequence* sequence) {
 int32_t sequence_set_frame_rate(Sequence* sequence, float frame_rate) {
   if (sequence == nullptr) return -1;
   sequence->frame_rate = frame_rate;
+  internal::note_change(sequence);
   return 0;
 }
 
@@ -139,6 +145,7 @@ Track* sequence_add_track(Sequence* sequence) {
   }
   sequence->last_track = track;
   ++sequence->track_count;
+  internal::note_change(sequence);
   return track;
 }
 

@@ -5,7 +5,7 @@
 
 #include "player/core/due_time.h"
 #include "player/core/sounding_notes.h"
-#include "timing/tempo_cursor.h"
+#include "tactus/timing.h"
 
 namespace tactus::player {
 
@@ -24,7 +24,6 @@ class Playback {
         track_ports_(track_ports),
         from_tick_(from_tick),
         to_tick_(to_tick),
-        seconds_(sequence),
         sounding_notes_(track_ports) {}
 
   // A console interrupt is handled only for the span of playback; outside
@@ -88,7 +87,7 @@ class Playback {
     const int32_t track = track_get_number(event_get_track(event));
     MidiPort* port = port_of_track(track);
     if (event_in_range && !interrupted_.load()) {
-      wait_until_due(due_time_ms(seconds_.seconds_at(tick)));
+      wait_until_due(due_time_ms(sequence_get_seconds_from_tick(sequence_, tick)));
     }
     if (port == nullptr) return;
     if (kind == SYSEX) {
@@ -136,9 +135,6 @@ class Playback {
   std::span<MidiPort* const> track_ports_;
   int32_t from_tick_;
   int32_t to_tick_;
-  // Events come in tick order, so one forward pass over the tempo map
-  // gives every due time.
-  internal::SecondsCursor seconds_;
   // Any clock value can be the origin, 0 included, so whether it is set
   // is kept apart: taking 0 for "not set" would move the origin again at
   // the next event and send it early.
@@ -154,6 +150,9 @@ class Playback {
 
 void play_sequence(Platform& platform, Sequence* sequence, std::span<MidiPort* const> track_ports,
                    int32_t from_tick, int32_t to_tick, float extra_time) {
+  // The first conversion builds the sequence's time index: done here, the
+  // walk of the events allocates nothing.
+  sequence_get_seconds_from_tick(sequence, 0);
   Playback(platform, sequence, track_ports, from_tick, to_tick).play(extra_time);
 }
 
