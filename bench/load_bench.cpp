@@ -11,7 +11,6 @@
 #include <string>
 #include <vector>
 
-#include "smf/reader.h"
 #include "tactus/model.h"
 #include "tactus/smf.h"
 
@@ -194,7 +193,7 @@ BENCHMARK(BM_LoadAndWalk)->Unit(benchmark::kMillisecond);
 void BM_LoadFromMemoryAndWalk(benchmark::State& state) {
   const std::vector<unsigned char>& bytes = bench_file().bytes();
   for (auto _ : state) {
-    Sequence* sequence = tactus::internal::load_sequence_from_memory(bytes.data(), bytes.size());
+    Sequence* sequence = tactus::sequence_load_from_memory(bytes.data(), bytes.size());
     benchmark::DoNotOptimize(walk(sequence));
     state.PauseTiming();
     tactus::sequence_free(sequence);

@@ -4,11 +4,11 @@
 #include <cstdint>
 
 #include "fuzz/check.h"
-#include "smf/reader.h"
 #include "support/sequence_check.h"
+#include "tactus/smf.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  tactus::Sequence* sequence = tactus::internal::load_sequence_from_memory(data, size);
+  tactus::Sequence* sequence = tactus::sequence_load_from_memory(data, size);
   if (sequence == nullptr) return 0;
   fuzz_check_same("", tactus::test::loaded_sequence_flaw(sequence));
   tactus::sequence_free(sequence);

@@ -8,7 +8,6 @@
 #include <string>
 
 #include "fuzz/check.h"
-#include "smf/reader.h"
 #include "support/midi_bytes.h"
 #include "support/sequence_check.h"
 #include "tactus/smf.h"
@@ -30,7 +29,7 @@ struct Scratch {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   static Scratch scratch;
-  Sequence* from_memory = internal::load_sequence_from_memory(data, size);
+  Sequence* from_memory = sequence_load_from_memory(data, size);
   FUZZ_CHECK(test::write_bytes(scratch.input, std::vector<unsigned char>(data, data + size)));
   Sequence* from_file = sequence_load(scratch.input.c_str());
   fuzz_check_same(test::describe_sequence(from_memory), test::describe_sequence(from_file));

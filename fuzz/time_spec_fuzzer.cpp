@@ -1,36 +1,31 @@
-// The --from and --to specs on arbitrary text, against the fixed
-// Sequences: any text gives some tick and nothing undefined. A "tick:" spec
-// is checked against the C library's own reading, clamped to 32 bits.
-#include <cstddef>
-#include <cstdint>
+// Any text on random maps: as a --from or --to spec it gives some tick
+// ("tick:" reads like strtoll, clamped to 32 bits); as a position in each
+// notation a tick whose text fits 31 characters; as a marker name, a tick.
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
-#include <limits>
 #include <string>
 
 #include "fuzz/check.h"
-#include "fuzz/timing_sequences.h"
 #include "player/core/range.h"
+#include "tests/timing/timing_maps.h"
 
-namespace {
-
-// strtoll reads "%d" numbers the same way (white space, sign, digits) and
-// saturates beyond its range; no digits gives 0.
-int32_t tick_by_strtoll(const char* value) {
-  const long long number = std::strtoll(value, nullptr, 10);
-  if (number < std::numeric_limits<int32_t>::min()) return std::numeric_limits<int32_t>::min();
-  if (number > std::numeric_limits<int32_t>::max()) return std::numeric_limits<int32_t>::max();
-  return static_cast<int32_t>(number);
-}
-
-}  // namespace
+using namespace timing_test;
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  // In a buffer of its own size, so that a read past its end is caught.
   const std::string text(reinterpret_cast<const char*>(data), size);
-  for (tactus::Sequence* sequence : tactus::fuzz::timing_sequences()) {
+  Random random(size);
+  for (int map = 0; map < 4; ++map) {
+    auto s = random_sequence(random, 30);
     int32_t tick = -1;
-    tactus::player::resolve_time_spec(text.c_str(), sequence, &tick);
-    if (std::strncmp(text.c_str(), "tick:", 5) == 0) FUZZ_CHECK(tick == tick_by_strtoll(text.c_str() + 5));
+    tactus::player::resolve_time_spec(text.c_str(), s.get(), &tick);
+    const long long number = text.size() < 5 ? 0 : std::strtoll(text.c_str() + 5, nullptr, 10);
+    if (text.rfind("tick:", 0) == 0) FUZZ_CHECK(tick == std::clamp<long long>(number, INT32_MIN, INT32_MAX));
+    for (int notation = 0; notation < 5; ++notation) {
+      tick = kTextToTick[notation](s.get(), text.c_str());
+      FUZZ_CHECK(notation == 4 || std::strlen(kTickToText[notation](s.get(), tick)) < 32);
+    }
   }
   return 0;
 }

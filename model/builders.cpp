@@ -4,16 +4,12 @@
 #include <cstdint>
 #include <cstring>
 
+#include "model/midi_messages.h"
 #include "tactus/model.h"
 
 namespace tactus {
 
 namespace {
-
-constexpr int32_t kLyricNumber = 0x05;
-constexpr int32_t kMarkerNumber = 0x06;
-constexpr int32_t kTempoNumber = 0x51;
-constexpr int32_t kTimeSignatureNumber = 0x58;
 
 // Microseconds per quarter note, stored big-endian in three bytes. False for
 // a tempo that has no such value: not above 0 (NaN included), or so fast or
@@ -86,7 +82,7 @@ Event* note_pair_new(Track* track, int32_t start_tick, int32_t end_tick, int32_t
 Event* tempo_new(Track* track, int32_t tick, float beats_per_minute) {
   unsigned char payload[3];
   if (track == nullptr || !encode_tempo(beats_per_minute, payload)) return nullptr;
-  return meta_new(track, tick, kTempoNumber, 3, payload);
+  return meta_new(track, tick, internal::kTempoMeta, 3, payload);
 }
 
 int32_t tempo_set_beats_per_minute(Event* event, float beats_per_minute) {
@@ -98,7 +94,7 @@ int32_t tempo_set_beats_per_minute(Event* event, float beats_per_minute) {
 Event* time_signature_new(Track* track, int32_t tick, int32_t numerator, int32_t denominator) {
   unsigned char payload[4];
   if (track == nullptr || !encode_time_signature(numerator, denominator, payload)) return nullptr;
-  return meta_new(track, tick, kTimeSignatureNumber, 4, payload);
+  return meta_new(track, tick, internal::kTimeSignatureMeta, 4, payload);
 }
 
 // Any META event is accepted, not only time signatures: the number is kept
@@ -110,7 +106,7 @@ int32_t time_signature_set(Event* event, int32_t numerator, int32_t denominator)
 }
 
 Event* lyric_new(Track* track, int32_t tick, const char* text) {
-  return text_event_new(track, tick, kLyricNumber, text);
+  return text_event_new(track, tick, internal::kLyricMeta, text);
 }
 
 int32_t lyric_set_text(Event* event, const char* text) {
@@ -119,7 +115,7 @@ int32_t lyric_set_text(Event* event, const char* text) {
 }
 
 Event* marker_new(Track* track, int32_t tick, const char* text) {
-  return text_event_new(track, tick, kMarkerNumber, text);
+  return text_event_new(track, tick, internal::kMarkerMeta, text);
 }
 
 int32_t marker_set_text(Event* event, const char* text) {

@@ -17,6 +17,7 @@ int32_t replace_bytes(Event* event, const unsigned char* bytes, size_t count, si
   std::memset(copy + count, 0, size - count);
   std::free(event->bytes);
   event->bytes = copy;
+  internal::note_change(event);
   return 0;
 }
 

@@ -8,6 +8,7 @@ void insert_event(Event* event) {
   Track* track = event->track;
   Sequence* sequence = track->sequence;
   int32_t tick = event->tick;
+  note_change(event);
 
   Event* before = track->last_event;
   while (before != nullptr && before->tick > tick) before = before->previous_in_track;
@@ -47,6 +48,7 @@ void insert_event(Event* event) {
 void detach_event(Event* event) {
   Track* track = event->track;
   Sequence* sequence = track->sequence;
+  note_change(event);
 
   if (event->previous_in_track != nullptr) {
     event->previous_in_track->next_in_track = event->next_in_track;
@@ -73,6 +75,7 @@ void detach_event(Event* event) {
 
 void append_event_to_track(Event* event) {
   Track* track = event->track;
+  note_change(event);
   event->previous_in_track = track->last_event;
   event->next_in_track = nullptr;
   if (track->last_event != nullptr) {

@@ -1,14 +1,10 @@
 // Classifying events: notes, voice events and the meta events the library
 // knows by number.
+#include "model/midi_messages.h"
 #include "model/records.h"
 
 namespace tactus {
 namespace {
-
-constexpr int32_t lyric_number = 0x05;
-constexpr int32_t marker_number = 0x06;
-constexpr int32_t tempo_number = 0x51;
-constexpr int32_t time_signature_number = 0x58;
 
 int is_meta_numbered(Event* event, int32_t number) {
   return event != nullptr && event->kind == META && event->word1 == number ? 1 : 0;
@@ -33,12 +29,12 @@ int event_is_voice(Event* event) {
   return event != nullptr && event->kind >= NOTE_OFF && event->kind <= PITCH_WHEEL ? 1 : 0;
 }
 
-int event_is_tempo(Event* event) { return is_meta_numbered(event, tempo_number); }
+int event_is_tempo(Event* event) { return is_meta_numbered(event, internal::kTempoMeta); }
 
-int event_is_time_signature(Event* event) { return is_meta_numbered(event, time_signature_number); }
+int event_is_time_signature(Event* event) { return is_meta_numbered(event, internal::kTimeSignatureMeta); }
 
-int event_is_lyric(Event* event) { return is_meta_numbered(event, lyric_number); }
+int event_is_lyric(Event* event) { return is_meta_numbered(event, internal::kLyricMeta); }
 
-int event_is_marker(Event* event) { return is_meta_numbered(event, marker_number); }
+int event_is_marker(Event* event) { return is_meta_numbered(event, internal::kMarkerMeta); }
 
 }  // namespace tactus

@@ -9,6 +9,9 @@
 #include "tactus/model.h"
 
 namespace tactus {
+namespace internal {
+struct TimeIndex;
+}
 
 // An event lives in two doubly linked lists at once: its track's and the
 // sequence's. The three data words mean what the kind says (channel, note,
@@ -101,9 +104,25 @@ struct Sequence {
   HmsPosition* hms_scratch;
   HmsfPosition* hmsf_scratch;
   EventPool pool;
+  // Counts the changes that the time index depends on (see note_change).
+  // The index was built for one count and is rebuilt when the count has
+  // moved on. Owned; null until first used.
+  uint64_t generation;
+  internal::TimeIndex* time_index;
 };
 
 namespace internal {
+
+// Every change to a sequence's header values or track list, and to the
+// events of its first track, ends here, so that the time index derived from
+// them is known to be out of date. Events of other tracks take no part in it.
+inline void note_change(Sequence* sequence) { ++sequence->generation; }
+inline void note_change(Event* event) {
+  if (event->track == event->track->sequence->first_track) note_change(event->track->sequence);
+}
+
+// Releases a sequence's time index (timing/time_index.cpp); null is allowed.
+void free_time_index(TimeIndex* index);
 
 // A zeroed event from the sequence's pool, linked nowhere; null when memory
 // is exhausted.

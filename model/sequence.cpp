@@ -3,30 +3,15 @@
 
 #include "model/pool.h"
 #include "model/records.h"
+#include "model/time_division.h"
 
 namespace tactus {
 namespace {
 
 // Beat resolution and frame rate that a division type implies.
 void set_division_defaults(Sequence* sequence) {
-  sequence->beat_resolution = 960;
-  sequence->frame_rate = 30.0f;
-  switch (sequence->division_type) {
-    case DIVISION_PPQ:
-      sequence->beat_resolution = sequence->resolution;
-      break;
-    case DIVISION_SMPTE24:
-      sequence->frame_rate = 24.0f;
-      break;
-    case DIVISION_SMPTE25:
-      sequence->frame_rate = 25.0f;
-      break;
-    case DIVISION_SMPTE30DROP:
-      sequence->frame_rate = 29.97f;
-      break;
-    default:
-      break;
-  }
+  sequence->beat_resolution = sequence->division_type == DIVISION_PPQ ? sequence->resolution : 960;
+  sequence->frame_rate = internal::frame_rate_of(sequence->division_type).as_float;
 }
 
 void free_scratch_records(Sequence* sequence) {
@@ -70,6 +55,7 @@ int32_t sequence_free(Sequence* sequence) {
     track = next;
   }
   internal::free_event_pool(&sequence->pool);
+  internal::free_time_index(sequence->time_index);
   delete sequence;
   return 0;
 }
@@ -79,6 +65,7 @@ int32_t sequence_get_format(Sequence* sequence) { return sequence != nullptr ? s
 int32_t sequence_set_format(Sequence* sequence, int32_t format) {
   if (sequence == nullptr) return -1;
   sequence->format = format;
+  internal::note_change(sequence);
   return 0;
 }
 
@@ -89,6 +76,7 @@ int32_t sequence_get_division_type(Sequence* sequence) {
 int32_t sequence_set_division_type(Sequence* sequence, int32_t division_type) {
   if (sequence == nullptr) return -1;
   sequence->division_type = division_type;
+  internal::note_change(sequence);
   return 0;
 }
 
@@ -99,6 +87,7 @@ int32_t sequence_get_resolution(Sequence* sequence) {
 int32_t sequence_set_resolution(Sequence* sequence, int32_t resolution) {
   if (sequence == nullptr) return -1;
   sequence->resolution = resolution;
+  internal::note_change(sequence);
   return 0;
 }
 
@@ -109,6 +98,7 @@ int32_t sequence_get_beat_resolution(Sequence* sequence) {
 int32_t sequence_set_beat_resolution(Sequence* sequence, int32_t beat_resolution) {
   if (sequence == nullptr) return -1;
   sequence->beat_resolution = beat_resolution;
+  internal::note_change(sequence);
   return 0;
 }
 
@@ -119,6 +109,7 @@ float sequence_get_frame_rate(Sequence* sequence) {
 int32_t sequence_set_frame_rate(Sequence* sequence, float frame_rate) {
   if (sequence == nullptr) return -1;
   sequence->frame_rate = frame_rate;
+  internal::note_change(sequence);
   return 0;
 }
 
@@ -154,6 +145,7 @@ Track* sequence_add_track(Sequence* sequence) {
   }
   sequence->last_track = track;
   ++sequence->track_count;
+  internal::note_change(sequence);
   return track;
 }
 

@@ -1,6 +1,7 @@
 // Channel events as short message words: status in bits 0-7, first data
 // byte in 8-15, second in 16-23. Fields enter their byte with their low eight
 // bits; only the pitch wheel value is split into two seven-bit halves.
+#include "model/midi_messages.h"
 #include "model/records.h"
 
 namespace tactus {
@@ -8,13 +9,11 @@ namespace {
 
 uint32_t low_byte(int32_t value) { return static_cast<uint32_t>(value) & 0xFFu; }
 
-uint32_t status_of_kind(int32_t kind) { return 0x80u + (static_cast<uint32_t>(kind) << 4); }
-
 }  // namespace
 
 uint32_t event_to_short_message(Event* event) {
   if (event_is_voice(event) == 0) return 0;
-  uint32_t status = (status_of_kind(event->kind) | low_byte(event->word1)) & 0xFFu;
+  uint32_t status = (internal::status_of_kind(event->kind) | low_byte(event->word1)) & 0xFFu;
   uint32_t first = 0;
   uint32_t second = 0;
   switch (event->kind) {
@@ -36,26 +35,27 @@ uint32_t event_to_short_message(Event* event) {
 
 Event* event_new_from_short_message(Track* track, int32_t tick, uint32_t message) {
   if (track == nullptr) return nullptr;
-  uint32_t status = message & 0xF0u;
-  if (status < 0x80u || status > 0xE0u) return nullptr;
+  const int32_t kind = internal::kind_of_status(message);
   auto channel = static_cast<int32_t>(message & 0x0Fu);
   auto first = static_cast<int32_t>((message >> 8) & 0xFFu);
   auto second = static_cast<int32_t>((message >> 16) & 0xFFu);
-  switch (status) {
-    case 0x80u:
+  switch (kind) {
+    case NOTE_OFF:
       return note_off_new(track, tick, channel, first, second);
-    case 0x90u:
+    case NOTE_ON:
       return note_on_new(track, tick, channel, first, second);
-    case 0xA0u:
+    case KEY_PRESSURE:
       return key_pressure_new(track, tick, channel, first, second);
-    case 0xB0u:
+    case CONTROL_CHANGE:
       return control_change_new(track, tick, channel, first, second);
-    case 0xC0u:
+    case PROGRAM_CHANGE:
       return program_change_new(track, tick, channel, first);
-    case 0xD0u:
+    case CHANNEL_PRESSURE:
       return channel_pressure_new(track, tick, channel, first);
-    default:
+    case PITCH_WHEEL:
       return pitch_wheel_new(track, tick, channel, first | second << 7);
+    default:
+      return nullptr;
   }
 }
 

@@ -1,8 +1,8 @@
 // What the player needs from the operating system, behind one small
 // interface: MIDI output devices and ports, a millisecond clock, a wake-up
-// object and the console interrupt hook. Backends: RtMidi (ALSA and JACK) on
-// Linux and macOS, the multimedia MIDI API on Windows, and a recording
-// backend with a virtual clock in the tests.
+// object and the console interrupt hook. Backends: RtMidi (ALSA, CoreMIDI)
+// with libjack for JACK on Linux and macOS, the multimedia MIDI API on
+// Windows, and a recording backend with a virtual clock in the tests.
 #ifndef TACTUS_PLAYER_PLATFORM_H
 #define TACTUS_PLAYER_PLATFORM_H
 
@@ -15,20 +15,21 @@ namespace tactus::player {
 // An open output port; each backend defines its own.
 struct MidiPort;
 
-// Called by a backend when a port is done with a long message. It may run on
-// any thread, also while a port is being opened or closed.
-using OutputDoneRoutine = void (*)();
+// A routine and the state it acts on: how a backend reports something that
+// happened on another thread. Interrupt notifications run in signal context
+// on POSIX, so their routines may only do async-signal-safe work.
+struct Notification {
+  void (*routine)(void* context) = nullptr;
+  void* context = nullptr;
 
-// Called on a console interrupt (Ctrl+C, termination, console closing). It
-// runs in signal context on POSIX: only async-signal-safe work.
-using InterruptRoutine = void (*)();
+  void operator()() const { routine(context); }
+};
 
-// A system-exclusive message handed to a port: the bytes stay owned by the
-// caller until release_long_message. `backend_data` is the backend's own.
-struct LongMessage {
-  const unsigned char* data = nullptr;
-  size_t length = 0;
-  void* backend_data = nullptr;
+// What became of a long message handed to a port.
+enum class LongMessageSent {
+  kDone,     // the port is already done with the bytes (it copied them)
+  kPending,  // the port still reads the bytes; it notifies once it is done
+  kRefused,  // not sent; no notification will come
 };
 
 inline constexpr int32_t kDefaultDevice = -1;
@@ -44,18 +45,18 @@ class Platform {
 
   // Opens a device by number, or the system's default output device for
   // kDefaultDevice. Null on failure.
-  virtual MidiPort* open_output(int32_t device, OutputDoneRoutine done) = 0;
+  virtual MidiPort* open_output(int32_t device) = 0;
+  // Lets everything sent reach the device first, then closes.
   virtual void close_output(MidiPort* port) = 0;
 
   // A channel message: status in bits 0-7, data bytes in 8-15 and 16-23.
   virtual void send_short_message(MidiPort* port, uint32_t message) = 0;
 
-  // A long message: prepare, send, then release once the done routine has
-  // reported completion. send_long_message returns false when the port
-  // refused the message; no completion will then arrive.
-  virtual void prepare_long_message(MidiPort* port, LongMessage& message) = 0;
-  virtual bool send_long_message(MidiPort* port, LongMessage& message) = 0;
-  virtual void release_long_message(MidiPort* port, LongMessage& message) = 0;
+  // A system-exclusive message. The bytes stay the caller's and must stay
+  // valid until the port is done with them: at once for kDone, at `done`
+  // for kPending.
+  virtual LongMessageSent send_long_message(MidiPort* port, const unsigned char* data, size_t length,
+                                            Notification done) = 0;
 
   // Monotonic milliseconds as an unsigned 32-bit value that wraps.
   virtual uint32_t clock_ms() = 0;
@@ -66,11 +67,13 @@ class Platform {
   virtual void wait(uint32_t timeout_ms) = 0;
   virtual void wake() = 0;
 
-  virtual void install_interrupt_handler(InterruptRoutine routine) = 0;
+  // A console interrupt calls `interrupt` until the handler is removed;
+  // once remove_interrupt_handler returns, no call is running or to come.
+  virtual void install_interrupt_handler(Notification interrupt) = 0;
   virtual void remove_interrupt_handler() = 0;
 };
 
-// The platform of this build (RtMidi or Windows), created on first use.
+// The platform of this build (POSIX or Windows), created on first use.
 Platform& system_platform();
 
 }  // namespace tactus::player

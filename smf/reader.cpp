@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "model/records.h"
+#include "model/time_division.h"
 #include "smf/byte_source.h"
 #include "smf/track_reader.h"
 #include "tactus/smf.h"
@@ -51,18 +52,9 @@ struct Division {
 // Only the four SMPTE frame rates give a timecode division; any other first
 // byte, top bit set or not, makes the word a PPQ resolution.
 Division decode_division(unsigned first, unsigned second) noexcept {
-  switch (first) {
-    case 0xE8:  // -24
-      return {DIVISION_SMPTE24, static_cast<int32_t>(second)};
-    case 0xE7:  // -25
-      return {DIVISION_SMPTE25, static_cast<int32_t>(second)};
-    case 0xE3:  // -29
-      return {DIVISION_SMPTE30DROP, static_cast<int32_t>(second)};
-    case 0xE2:  // -30
-      return {DIVISION_SMPTE30, static_cast<int32_t>(second)};
-    default:
-      return {DIVISION_PPQ, static_cast<int32_t>(first << 8 | second)};
-  }
+  const int32_t type = division_of_smpte_code(first);
+  if (type != DIVISION_PPQ) return {type, static_cast<int32_t>(second)};
+  return {DIVISION_PPQ, static_cast<int32_t>(first << 8 | second)};
 }
 
 // Reads up to `declared_tracks` track chunks, skipping chunks of any other
@@ -117,6 +109,11 @@ Sequence* load_sequence_from_memory(const unsigned char* data, size_t size) noex
 }
 
 }  // namespace internal
+
+Sequence* sequence_load_from_memory(const void* bytes, size_t length) {
+  if (bytes == nullptr && length > 0) return nullptr;
+  return internal::load_sequence_from_memory(static_cast<const unsigned char*>(bytes), length);
+}
 
 Sequence* sequence_load(const char* filename) {
   if (filename == nullptr) return nullptr;

@@ -3,10 +3,10 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "model/midi_messages.h"
+
 namespace tactus::internal {
 namespace {
-
-constexpr unsigned kEndOfTrack = 0x2F;
 
 // Why the reading of one message stopped the track, if it did.
 enum class MessageResult { kRead, kTrackEnds, kOutOfMemory };
@@ -51,14 +51,14 @@ Event* new_event(const TrackCursor& cursor, int32_t kind) noexcept {
 }
 
 MessageResult read_channel_message(TrackCursor& cursor) noexcept {
-  const unsigned group = cursor.status >> 4;  // 0x8 (note off) to 0xE (pitch wheel)
-  const unsigned data_count = group == 0xC || group == 0xD ? 1 : 2;
+  const int32_t kind = kind_of_status(cursor.status);
+  const unsigned data_count = data_bytes_of_kind(kind);
   const unsigned char* data;
   if (!cursor.source.read_block(data_count, data)) return MessageResult::kTrackEnds;
-  Event* event = new_event(cursor, static_cast<int32_t>(group - 0x8) + NOTE_OFF);
+  Event* event = new_event(cursor, kind);
   if (event == nullptr) return MessageResult::kOutOfMemory;
   event->word1 = static_cast<int32_t>(cursor.status & 0x0F);
-  if (group == 0xE) {
+  if (kind == PITCH_WHEEL) {
     event->word2 = data[0] | data[1] << 7;
   } else {
     event->word2 = data[0];
@@ -101,7 +101,7 @@ MessageResult read_meta_event(TrackCursor& cursor) noexcept {
   if (length > INT32_MAX) return MessageResult::kTrackEnds;
   const unsigned char* data;
   if (!cursor.source.read_block(length, data)) return MessageResult::kTrackEnds;
-  if (number == kEndOfTrack) {
+  if (number == kEndOfTrackMeta) {
     // Never refused: no event of the track stands beyond the running tick.
     track_set_end_tick(cursor.track, cursor.tick);
     return MessageResult::kTrackEnds;
@@ -126,8 +126,8 @@ MessageResult read_message(TrackCursor& cursor) noexcept {
   const unsigned status = cursor.status;
   if (status == 0) return MessageResult::kRead;  // a data byte before any status: skipped
   if (status < 0xF0) return read_channel_message(cursor);
-  if (status == 0xF0 || status == 0xF7) return read_sysex_message(cursor);
-  if (status == 0xFF) return read_meta_event(cursor);
+  if (status == kSysexStatus || status == kSysexContinuationStatus) return read_sysex_message(cursor);
+  if (status == kMetaStatus) return read_meta_event(cursor);
   return MessageResult::kRead;  // other system messages carry nothing
 }
 
@@ -149,7 +149,7 @@ bool read_track_events(ByteSource& source, Track* track, uint64_t chunk_end) noe
     // yet, as the next delta time).
     if (byte & 0x80u) {
       cursor.status = byte;
-      if (byte != 0xFF || !is_channel_status(cursor.running)) cursor.running = byte;
+      if (byte != kMetaStatus || !is_channel_status(cursor.running)) cursor.running = byte;
     } else {
       cursor.status = cursor.running;
       source.step_back();

@@ -2,6 +2,9 @@
 
 #include <cstdint>
 
+#include "model/midi_messages.h"
+#include "model/time_division.h"
+
 namespace tactus::internal {
 
 namespace {
@@ -9,26 +12,12 @@ namespace {
 // Division word of each SMPTE type: the negative frame rate as the first
 // byte, ticks per frame as the second.
 bool put_division(WriterSink& sink, int32_t division_type, int32_t resolution) {
-  uint32_t smpte_byte = 0;
-  switch (division_type) {
-    case DIVISION_PPQ:
-      sink.put_u16(static_cast<uint32_t>(resolution));
-      return true;
-    case DIVISION_SMPTE24:
-      smpte_byte = 0xE8;
-      break;
-    case DIVISION_SMPTE25:
-      smpte_byte = 0xE7;
-      break;
-    case DIVISION_SMPTE30DROP:
-      smpte_byte = 0xE3;
-      break;
-    case DIVISION_SMPTE30:
-      smpte_byte = 0xE2;
-      break;
-    default:
-      return false;
+  if (division_type == DIVISION_PPQ) {
+    sink.put_u16(static_cast<uint32_t>(resolution));
+    return true;
   }
+  const unsigned smpte_byte = smpte_code_of(division_type);
+  if (smpte_byte == 0) return false;
   sink.put_byte(smpte_byte);
   sink.put_byte(static_cast<uint32_t>(resolution));
   return true;
@@ -67,7 +56,7 @@ bool put_meta(WriterSink& sink, Event* event) {
   const int32_t length = meta_get_data_length(event);
   const unsigned char* bytes = meta_get_data(event);
   if (length > 0 && bytes == nullptr) return false;
-  sink.put_byte(0xFF);
+  sink.put_byte(kMetaStatus);
   sink.put_byte(static_cast<uint32_t>(meta_get_number(event)) & 0x7F);
   if (!sink.put_vlq(length)) return false;
   if (length > 0) sink.put_bytes(bytes, static_cast<size_t>(length));
@@ -75,33 +64,35 @@ bool put_meta(WriterSink& sink, Event* event) {
 }
 
 bool put_message(WriterSink& sink, Event* event) {
-  switch (event_get_kind(event)) {
+  const int32_t kind = event_get_kind(event);
+  const uint32_t status = status_of_kind(kind);
+  switch (kind) {
     case NOTE_OFF:
-      put_channel_message(sink, 0x80, note_off_get_channel(event), note_off_get_note(event),
+      put_channel_message(sink, status, note_off_get_channel(event), note_off_get_note(event),
                           note_off_get_velocity(event));
       return true;
     case NOTE_ON:
-      put_channel_message(sink, 0x90, note_on_get_channel(event), note_on_get_note(event),
+      put_channel_message(sink, status, note_on_get_channel(event), note_on_get_note(event),
                           note_on_get_velocity(event));
       return true;
     case KEY_PRESSURE:
-      put_channel_message(sink, 0xA0, key_pressure_get_channel(event), key_pressure_get_note(event),
+      put_channel_message(sink, status, key_pressure_get_channel(event), key_pressure_get_note(event),
                           key_pressure_get_amount(event));
       return true;
     case CONTROL_CHANGE:
-      put_channel_message(sink, 0xB0, control_change_get_channel(event), control_change_get_number(event),
+      put_channel_message(sink, status, control_change_get_channel(event), control_change_get_number(event),
                           control_change_get_value(event));
       return true;
     case PROGRAM_CHANGE:
-      put_channel_message(sink, 0xC0, program_change_get_channel(event), program_change_get_number(event));
+      put_channel_message(sink, status, program_change_get_channel(event), program_change_get_number(event));
       return true;
     case CHANNEL_PRESSURE:
-      put_channel_message(sink, 0xD0, channel_pressure_get_channel(event),
+      put_channel_message(sink, status, channel_pressure_get_channel(event),
                           channel_pressure_get_amount(event));
       return true;
     case PITCH_WHEEL: {
       const int32_t value = pitch_wheel_get_value(event);
-      put_channel_message(sink, 0xE0, pitch_wheel_get_channel(event), value, value >> 7);
+      put_channel_message(sink, status, pitch_wheel_get_channel(event), value, value >> 7);
       return true;
     }
     case SYSEX:
@@ -137,7 +128,7 @@ bool writer_put_track_content(WriterSink& sink, Track* track) {
     previous_tick = tick;
   }
   if (!sink.put_vlq(int64_t{track_get_end_tick(track)} - previous_tick)) return false;
-  const unsigned char end_of_track[3] = {0xFF, 0x2F, 0x00};
+  const unsigned char end_of_track[3] = {kMetaStatus, kEndOfTrackMeta, 0x00};
   sink.put_bytes(end_of_track, sizeof end_of_track);
   return true;
 }

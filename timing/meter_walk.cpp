@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "model/midi_messages.h"
 #include "tactus/timing.h"
 #include "timing/first_track.h"
 #include "timing/int32_conversion.h"
@@ -14,34 +15,59 @@ double Meter::bars_at(double quarter_note) const {
          static_cast<double>(bars);
 }
 
-void Meter::apply(Event* signature, double quarter_note, float bars_there) {
-  bars = bars_there;
-  quarter = static_cast<float>(quarter_note);
-  numerator = time_signature_get_numerator(signature);
-  denominator = time_signature_get_denominator(signature);
+float Meter::mb_beat(double bar_fraction) const {
+  return static_cast<float>(bar_fraction * static_cast<double>(numerator) + 1.0);
 }
 
-SignaturePoint locate_signature(Sequence* sequence, const Meter& meter, Event* signature) {
-  SignaturePoint point{};
-  point.tick = event_get_tick(signature);
-  point.quarter_note = sequence_get_beat_from_tick(sequence, point.tick);
-  point.bars = meter.bars_at(point.quarter_note);
-  point.bars_float = static_cast<float>(point.bars);
-  point.measure = measure_of(point.bars);
-  return point;
+int32_t Meter::mbt_beat(double bar_fraction) const {
+  return int32_from_double(std::trunc(bar_fraction * static_cast<double>(numerator)) + 1.0);
 }
 
-double bars_at_tick(Sequence* sequence, int32_t tick, Meter* meter) {
-  for (Event* event = first_track_event(sequence); event != nullptr && event_get_tick(event) < tick;
-       event = event_get_next_in_track(event)) {
-    if (event_is_time_signature(event)) {
-      const SignaturePoint point = locate_signature(sequence, *meter, event);
-      meter->apply(event, point.quarter_note, point.bars_float);
-    }
-  }
-  return meter->bars_at(sequence_get_beat_from_tick(sequence, tick));
+float Meter::mbt_tick_part(int32_t beat_resolution, double bar_fraction, int32_t beat) const {
+  const double beats = static_cast<double>(numerator);
+  const float quarters = static_cast<float>((bar_fraction - (static_cast<double>(beat) - 1.0) / beats) *
+                                            beats * 4.0 / static_cast<double>(denominator));
+  return static_cast<float>(static_cast<double>(beat_resolution) * static_cast<double>(quarters));
 }
 
 int32_t measure_of(double bars) { return int32_from_double(std::trunc(bars) + 1.0); }
+
+double into_bar(float bars_float, int32_t measure) {
+  return static_cast<double>(bars_float) - (static_cast<double>(measure) - 1.0);
+}
+
+bool lies_after(const BarPosition& position, const BarPosition& target) {
+  if (position.measure != target.measure) return position.measure > target.measure;
+  if (position.beat != target.beat) return position.beat > target.beat;
+  return target.fraction < position.fraction;
+}
+
+SignatureStep before_any_signature() { return {0, {{1, 0, 1.0f}, {1, 1, 0.0f}}, Meter{}}; }
+
+SignatureWalk::SignatureWalk(Sequence* sequence) : sequence_(sequence), next_(first_track_event(sequence)) {}
+
+bool SignatureWalk::next(SignatureStep* step) {
+  next_ = meta_event_from(next_, kTimeSignatureMeta);
+  if (next_ == nullptr) return false;
+  step->tick = event_get_tick(next_);
+  const double quarter_note = sequence_get_beat_from_tick(sequence_, step->tick);
+  const double bars = meter_.bars_at(quarter_note);
+  const auto bars_float = static_cast<float>(bars);
+  const int32_t measure = measure_of(bars);
+  // Unlike the conversion of a tick to an mbt position, the walks use the
+  // bar fraction unrounded for the tick part.
+  const double bar_fraction = into_bar(bars_float, measure);
+  const int32_t beat = meter_.mbt_beat(bar_fraction);
+  step->at.mb = {measure, 0, meter_.mb_beat(bar_fraction)};
+  step->at.mbt = {measure, beat,
+                  meter_.mbt_tick_part(sequence_get_beat_resolution(sequence_), bar_fraction, beat)};
+  meter_.bars = bars_float;
+  meter_.quarter = static_cast<float>(quarter_note);
+  meter_.numerator = time_signature_get_numerator(next_);
+  meter_.denominator = time_signature_get_denominator(next_);
+  step->after = meter_;
+  next_ = event_get_next_in_track(next_);
+  return true;
+}
 
 }  // namespace tactus::internal

@@ -205,7 +205,9 @@ TACTUS_API int32_t sysex_set_data(Event* event, int32_t count, const unsigned ch
 
 TACTUS_API int32_t meta_get_number(Event* event);
 TACTUS_API int32_t meta_set_number(Event* event, int32_t number);
-// The payload, always followed by a 0 byte not counted in its length.
+// The payload, always followed by a 0 byte not counted in its length. Change
+// it with meta_set_data: the time conversions do not notice bytes changed in
+// place (timing.h).
 TACTUS_API int32_t meta_get_data_length(Event* event);
 TACTUS_API unsigned char* meta_get_data(Event* event);
 // Replaces the payload (length >= 1) with a copy; `bytes` may point into it.

@@ -2,6 +2,7 @@
 #ifndef TACTUS_SMF_H
 #define TACTUS_SMF_H
 
+#include <cstddef>
 #include <cstdint>
 
 #include "tactus/export.h"
@@ -21,6 +22,12 @@ namespace tactus {
 // system messages do count, and a data byte after them (or after a meta
 // event that no channel message preceded) is read under their status.
 TACTUS_API Sequence* sequence_load(const char* filename);
+
+// Reads a file's `length` bytes from memory, with the same result as
+// sequence_load of a file holding exactly these bytes. The bytes are only
+// read during the call. Null when they are no MIDI file, or when `bytes` is
+// null and `length` is not 0.
+TACTUS_API Sequence* sequence_load_from_memory(const void* bytes, size_t length);
 
 // Writes the sequence as a plain Standard MIDI File (no running status, an
 // end-of-track event at each track's end tick). 0 on success; -1 when any

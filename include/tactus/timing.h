@@ -2,6 +2,15 @@
 // through the tempo events of the first track, and to bar/beat and clock
 // positions through its time-signature events. Before the first tempo event
 // the tempo is 120 beats per minute, before the first time signature 4/4.
+//
+// Every conversion costs O(log n) of the first track's tempo, time-signature
+// and marker events, and O(1) for ticks asked in order. The sequence keeps
+// an index of those events for this, built by the first conversion that
+// needs it and dropped by any change made through the library that could
+// alter a result (events of the first track, the track list, the division
+// type, resolution, beat resolution or frame rate); payload bytes changed in
+// place through meta_get_data are not noticed. Results are bit for bit those
+// of walking the first track from its first event on every call.
 #ifndef TACTUS_TIMING_H
 #define TACTUS_TIMING_H
 

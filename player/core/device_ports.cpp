@@ -3,7 +3,6 @@
 #include <algorithm>
 
 #include "player/core/number_text.h"
-#include "player/core/playback.h"
 
 namespace tactus::player {
 
@@ -20,7 +19,7 @@ MidiPort* DevicePorts::open_device(int32_t device, FILE* err) {
   auto entry = std::lower_bound(device_ports_.begin(), device_ports_.end(), device,
                                 [](const auto& held, int32_t wanted) { return held.first < wanted; });
   if (entry != device_ports_.end() && entry->first == device) return entry->second;
-  MidiPort* port = platform_.open_output(device, output_done_callback);
+  MidiPort* port = platform_.open_output(device);
   if (port == nullptr) {
     std::fprintf(err, "Error:  Cannot open MIDI output port #%d.\n", device);
     return nullptr;
@@ -30,7 +29,7 @@ MidiPort* DevicePorts::open_device(int32_t device, FILE* err) {
 }
 
 MidiPort* DevicePorts::open_default(FILE* err) {
-  default_device_port_ = platform_.open_output(kDefaultDevice, output_done_callback);
+  default_device_port_ = platform_.open_output(kDefaultDevice);
   if (default_device_port_ == nullptr) std::fprintf(err, "Error:  Cannot open default MIDI output port.\n");
   return default_device_port_;
 }

@@ -1,27 +1,19 @@
 #include "player/core/playback.h"
 
 #include <algorithm>
+#include <atomic>
 
 #include "player/core/due_time.h"
 #include "player/core/sounding_notes.h"
-#include "timing/tempo_cursor.h"
+#include "tactus/timing.h"
 
 namespace tactus::player {
 
-std::atomic<int> interrupted{0};
-std::atomic<int> long_message_done{0};
-
 namespace {
 
-// The platform whose wake-up object the notification routines wake; null
-// outside playback, when there is no wait to end.
-std::atomic<Platform*> wake_platform{nullptr};
-static_assert(std::atomic<Platform*>::is_always_lock_free, "the interrupt handler may not take a lock");
-
-void wake_main_thread() {
-  Platform* platform = wake_platform.load();
-  if (platform != nullptr) platform->wake();
-}
+// The two flags are written from the platform's other threads, the
+// interrupt one in signal context: they must be lock-free.
+static_assert(std::atomic<bool>::is_always_lock_free);
 
 class Playback {
  public:
@@ -32,8 +24,30 @@ class Playback {
         track_ports_(track_ports),
         from_tick_(from_tick),
         to_tick_(to_tick),
-        seconds_(sequence),
         sounding_notes_(track_ports) {}
+
+  // A console interrupt is handled only for the span of playback; outside
+  // it the platform's default treatment holds.
+  void play(float extra_time) {
+    platform_.install_interrupt_handler({&Playback::note_interrupt, this});
+    walk();
+    wait_extra_time(extra_time);
+    sounding_notes_.end_all(platform_);
+    platform_.remove_interrupt_handler();
+  }
+
+ private:
+  // Each routine stores its flag before it wakes the main thread, which
+  // tests the flags after every wait: no wake-up can be lost.
+  static void note_interrupt(void* playback) {
+    static_cast<Playback*>(playback)->interrupted_.store(true);
+    static_cast<Playback*>(playback)->platform_.wake();
+  }
+
+  static void note_long_message_done(void* playback) {
+    static_cast<Playback*>(playback)->long_message_done_.store(true);
+    static_cast<Playback*>(playback)->platform_.wake();
+  }
 
   void walk() {
     for (Event* event = sequence_get_first_event(sequence_); event != nullptr;
@@ -49,16 +63,13 @@ class Playback {
     const uint32_t limit = extra_time_ms(extra_time);
     const uint32_t start = platform_.clock_ms();
     uint32_t elapsed = 0;
-    while (interrupted.load() == 0) {
+    while (!interrupted_.load()) {
       platform_.wait(limit - elapsed);
       elapsed = platform_.clock_ms() - start;
       if (elapsed >= limit) break;
     }
   }
 
-  void end_sounding_notes() { sounding_notes_.end_all(platform_); }
-
- private:
   bool in_range(int32_t tick) const {
     return (from_tick_ < 0 || tick >= from_tick_) && (to_tick_ < 0 || tick <= to_tick_);
   }
@@ -75,8 +86,8 @@ class Playback {
     const bool event_in_range = in_range(tick);
     const int32_t track = track_get_number(event_get_track(event));
     MidiPort* port = port_of_track(track);
-    if (event_in_range && interrupted.load() == 0) {
-      wait_until_due(due_time_ms(seconds_.seconds_at(tick)));
+    if (event_in_range && !interrupted_.load()) {
+      wait_until_due(due_time_ms(sequence_get_seconds_from_tick(sequence_, tick)));
     }
     if (port == nullptr) return;
     if (kind == SYSEX) {
@@ -84,7 +95,7 @@ class Playback {
       return;
     }
     const bool send =
-        interrupted.load() != 0 ? !event_is_note_start(event) : event_in_range || !event_is_note(event);
+        interrupted_.load() ? !event_is_note_start(event) : event_in_range || !event_is_note(event);
     if (!send) return;
     const uint32_t message = event_to_short_message(event);
     platform_.send_short_message(port, message);
@@ -95,7 +106,7 @@ class Playback {
   // every later one is due at origin + due_time. All clock arithmetic wraps
   // modulo 2^32. A wait that ends early for any reason just measures again.
   void wait_until_due(uint32_t due_time) {
-    while (interrupted.load() == 0) {
+    while (!interrupted_.load()) {
       const uint32_t now = platform_.clock_ms();
       if (!clock_origin_set_) {
         clock_origin_ = now - due_time;
@@ -107,18 +118,16 @@ class Playback {
     }
   }
 
-  // One header serves every system-exclusive event, and at most one is
-  // outstanding: the walk goes on only when the port reports it done. An
-  // interrupt does not end that wait; a refused message is not waited for.
+  // At most one long message is outstanding: the walk goes on only when the
+  // port is done with the event's bytes. An interrupt does not end that
+  // wait; a refused message is not waited for.
   void send_long_message(MidiPort* port, Event* event) {
-    header_.data = sysex_get_data(event);
-    header_.length = static_cast<size_t>(std::max(sysex_get_data_length(event), 0));
-    platform_.prepare_long_message(port, header_);
-    long_message_done.store(0);
-    if (platform_.send_long_message(port, header_)) {
-      while (long_message_done.load() == 0) platform_.wait(kWaitForever);
-    }
-    platform_.release_long_message(port, header_);
+    const size_t length = static_cast<size_t>(std::max(sysex_get_data_length(event), 0));
+    long_message_done_.store(false);
+    const LongMessageSent sent = platform_.send_long_message(port, sysex_get_data(event), length,
+                                                             {&Playback::note_long_message_done, this});
+    if (sent != LongMessageSent::kPending) return;
+    while (!long_message_done_.load()) platform_.wait(kWaitForever);
   }
 
   Platform& platform_;
@@ -126,41 +135,25 @@ class Playback {
   std::span<MidiPort* const> track_ports_;
   int32_t from_tick_;
   int32_t to_tick_;
-  // Events come in tick order, so one forward pass over the tempo map
-  // gives every due time.
-  internal::SecondsCursor seconds_;
   // Any clock value can be the origin, 0 included, so whether it is set
   // is kept apart: taking 0 for "not set" would move the origin again at
   // the next event and send it early.
   uint32_t clock_origin_ = 0;
   bool clock_origin_set_ = false;
-  LongMessage header_;
   SoundingNotes sounding_notes_;
+  // Set from the platform's threads; never cleared once interrupted.
+  std::atomic<bool> interrupted_{false};
+  std::atomic<bool> long_message_done_{false};
 };
 
 }  // namespace
 
-void output_done_callback() {
-  long_message_done.store(1);
-  wake_main_thread();
-}
-
-void console_interrupt_handler() {
-  interrupted.store(1);
-  wake_main_thread();
-}
-
 void play_sequence(Platform& platform, Sequence* sequence, std::span<MidiPort* const> track_ports,
                    int32_t from_tick, int32_t to_tick, float extra_time) {
-  Playback playback(platform, sequence, track_ports, from_tick, to_tick);
-  interrupted.store(0);
-  wake_platform.store(&platform);
-  platform.install_interrupt_handler(console_interrupt_handler);
-  playback.walk();
-  playback.wait_extra_time(extra_time);
-  playback.end_sounding_notes();
-  platform.remove_interrupt_handler();
-  wake_platform.store(nullptr);
+  // The first conversion builds the sequence's time index: done here, the
+  // walk of the events allocates nothing.
+  sequence_get_seconds_from_tick(sequence, 0);
+  Playback(platform, sequence, track_ports, from_tick, to_tick).play(extra_time);
 }
 
 }  // namespace tactus::player

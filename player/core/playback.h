@@ -2,7 +2,6 @@
 #ifndef TACTUS_PLAYER_CORE_PLAYBACK_H
 #define TACTUS_PLAYER_CORE_PLAYBACK_H
 
-#include <atomic>
 #include <cstdint>
 #include <span>
 
@@ -10,20 +9,6 @@
 #include "tactus/model.h"
 
 namespace tactus::player {
-
-// Shared between the main thread and the platform's notification contexts.
-// `interrupted` is set by console_interrupt_handler and stays set for the
-// rest of the playback; `long_message_done` is set by output_done_callback
-// and cleared before each long message is sent.
-extern std::atomic<int> interrupted;
-extern std::atomic<int> long_message_done;
-
-// Registered with every port that is opened: a port is done with a long
-// message. Safe at any time, also outside playback.
-void output_done_callback();
-
-// Installed during playback: a console interrupt. Async-signal-safe.
-void console_interrupt_handler();
 
 // Walks the events of the sequence in time order and sends each one to the
 // port of its track (track_ports[track number]; null or beyond the table:

@@ -1,135 +1,74 @@
 #include "test_platform.h"
 
 #include <algorithm>
-#include <ios>
+#include <cstdio>
 #include <limits>
 #include <stdexcept>
 
-#include "allocation_count.h"
+#include "player/core/player.h"
 
 namespace tactus::player::testing {
 
-namespace {
-
-std::string device_text(const MidiPort* port) {
-  return port->device == kDefaultDevice ? "default" : std::to_string(port->device);
-}
-
-// More waits than any test needs means the player spins.
-constexpr size_t kMostWaits = 100000;
-
-}  // namespace
-
-void PrintTo(const SentMessage& message, std::ostream* os) {
-  *os << "{device " << message.device << ", at " << message.time << " ms, " << std::hex << std::uppercase;
-  if (message.bytes.empty()) *os << "word " << message.word;
-  if (!message.bytes.empty()) *os << "long";
-  for (unsigned byte : message.bytes) *os << ' ' << byte;
-  *os << std::dec << std::nouppercase << "}";
-}
-
-void TestPlatform::schedule(uint64_t time, std::function<void()> run) {
-  actions_.push_back({time, std::move(run)});
-}
-
-void TestPlatform::interrupt_at(uint64_t time) {
-  NotCounted not_counted;
-  schedule(time, [this] { interrupt(); });
-}
-
-void TestPlatform::wake_at(uint64_t time) {
-  NotCounted not_counted;
-  schedule(time, [this] { wake(); });
-}
-
-void TestPlatform::interrupt() {
-  NotCounted not_counted;
-  if (interrupt_routine_ != nullptr) interrupt_routine_();
-}
-
-int32_t TestPlatform::output_device_count() {
-  NotCounted not_counted;
-  return static_cast<int32_t>(device_names.size());
-}
-
-std::string TestPlatform::output_device_name(int32_t device) {
-  NotCounted not_counted;
-  return device >= 0 && static_cast<size_t>(device) < device_names.size() ? device_names[device] : "";
-}
-
-MidiPort* TestPlatform::open_output(int32_t device, OutputDoneRoutine done) {
-  NotCounted not_counted;
-  const bool exists = device == kDefaultDevice
-                          ? default_device_available
-                          : device >= 0 && static_cast<size_t>(device) < device_names.size();
-  if (!exists || unopenable.count(device) != 0) {
-    log.push_back("open failed " + std::to_string(device));
-    return nullptr;
+Outcome run_tactus(Platform& platform, std::vector<std::string> arguments, const char* program) {
+  arguments.insert(arguments.begin(), program);
+  std::vector<char*> argv;
+  for (std::string& argument : arguments) argv.push_back(argument.data());
+  std::FILE* streams[] = {std::tmpfile(), std::tmpfile()};
+  Outcome outcome{run_player(static_cast<int>(argv.size()), argv.data(), platform, streams[0], streams[1]),
+                  "", ""};
+  for (std::string* text : {&outcome.out, &outcome.err}) {
+    std::FILE* stream = streams[text == &outcome.err];
+    text->resize(static_cast<size_t>(std::ftell(stream)));
+    std::rewind(stream);
+    text->resize(std::fread(text->data(), 1, text->size(), stream));
+    std::fclose(stream);
   }
-  ports_.push_back(std::make_unique<MidiPort>(MidiPort{device, done}));
-  log.push_back("open " + device_text(ports_.back().get()));
-  // A port may notify while it is being opened; that must do no harm.
-  done();
-  return ports_.back().get();
+  return outcome;
 }
 
-void TestPlatform::close_output(MidiPort* port) {
-  NotCounted not_counted;
-  log.push_back("close " + device_text(port));
-  port->done();
+std::string describe(const std::vector<SentMessage>& messages) {
+  std::string text;
+  for (const SentMessage& message : messages) {
+    text += (text.empty() ? "" : ", ") + std::to_string(message.time) + " ";
+    for (unsigned char byte : message.bytes) {
+      text += "0123456789ABCDEF"[byte >> 4];
+      text += "0123456789ABCDEF"[byte & 15];
+    }
+    if (message.device != 0) text += "@" + std::to_string(message.device);
+  }
+  return text;
 }
 
-void TestPlatform::message_sent() {
-  NotCounted not_counted;
-  if (static_cast<int>(sent.size()) - 1 == interrupt_message_index_) interrupt();
+MidiPort* TestPlatform::open_output(int32_t device) {
+  if (unopenable.count(device) != 0 || device < kDefaultDevice || device >= output_device_count())
+    return nullptr;
+  ports_.push_back(std::make_unique<int32_t>(device));
+  note("open " + std::to_string(device));
+  return reinterpret_cast<MidiPort*>(ports_.back().get());
 }
 
 void TestPlatform::send_short_message(MidiPort* port, uint32_t message) {
-  NotCounted not_counted;
-  sent.push_back({port->device, now_, message, {}});
-  message_sent();
+  sent.push_back({*device_of(port),
+                  now_,
+                  {static_cast<unsigned char>(message), static_cast<unsigned char>(message >> 8),
+                   static_cast<unsigned char>(message >> 16)}});
 }
 
-void TestPlatform::prepare_long_message(MidiPort* port, LongMessage& message) {
-  NotCounted not_counted;
-  if (message.backend_data != nullptr) throw std::logic_error("long message prepared twice");
-  message.backend_data = port;
-}
-
-bool TestPlatform::send_long_message(MidiPort* port, LongMessage& message) {
-  NotCounted not_counted;
-  if (message.backend_data != port) throw std::logic_error("long message sent unprepared");
-  if (long_messages == LongMessages::kRefused) return false;
-  sent.push_back(
-      {port->device, now_, 0, std::vector<unsigned char>(message.data, message.data + message.length)});
-  if (long_messages == LongMessages::kDoneAtOnce) {
-    port->done();
-  } else {
-    OutputDoneRoutine done = port->done;
-    schedule(now_ + long_message_delay, [done] { done(); });
-  }
-  message_sent();
-  return true;
-}
-
-void TestPlatform::release_long_message(MidiPort* port, LongMessage& message) {
-  NotCounted not_counted;
-  if (message.backend_data != port) throw std::logic_error("long message released unprepared");
-  message.backend_data = nullptr;
-}
-
-uint32_t TestPlatform::clock_ms() {
-  NotCounted not_counted;
-  return clock_start_ + static_cast<uint32_t>(now_);
+LongMessageSent TestPlatform::send_long_message(MidiPort* port, const unsigned char* data, size_t length,
+                                                Notification done) {
+  if (long_messages == LongMessages::kRefused) return LongMessageSent::kRefused;
+  sent.push_back({*device_of(port), now_, std::vector<unsigned char>(data, data + length)});
+  if (long_messages == LongMessages::kCopied) return LongMessageSent::kDone;
+  if (long_messages == LongMessages::kDoneAtOnce) done();
+  if (long_messages == LongMessages::kDoneLater) actions_.push_back({now_ + long_message_delay, done});
+  return LongMessageSent::kPending;
 }
 
 // Time passes only here: up to the limit, or up to the first scripted action
 // that wakes the waiter. A pending wake-up ends the wait at once.
 void TestPlatform::wait(uint32_t timeout_ms) {
-  NotCounted not_counted;
-  if (waits.size() >= kMostWaits) throw std::runtime_error("the player keeps waiting: it spins");
-  const uint64_t start = now_;
-  if (static_cast<int>(waits.size()) == interrupt_wait_index_) interrupt();
+  if (wait_limits.size() >= 100000) throw std::runtime_error("the player keeps waiting: it spins");
+  if (static_cast<int>(wait_limits.size()) == interrupt_wait_index_) interrupt();
   const uint64_t deadline =
       timeout_ms == kWaitForever ? std::numeric_limits<uint64_t>::max() : now_ + timeout_ms;
   while (!wake_pending_) {
@@ -141,33 +80,22 @@ void TestPlatform::wait(uint32_t timeout_ms) {
       break;
     }
     now_ = std::max(now_, next->time);
-    std::function<void()> run = std::move(next->run);
+    const std::function<void()> run = std::move(next->run);
     actions_.erase(next);
     run();
   }
   wake_pending_ = false;
-  waits.push_back({timeout_ms, start, now_});
+  wait_limits.push_back(timeout_ms);
 }
 
-void TestPlatform::wake() {
-  NotCounted not_counted;
-  wake_pending_ = true;
-}
-
-void TestPlatform::install_interrupt_handler(InterruptRoutine routine) {
-  NotCounted not_counted;
-  log.push_back("install");
-  interrupt_routine_ = routine;
-  if (interrupt_on_install_) interrupt();
-  // From here to the removal, playback walks the events and may not allocate.
-  start_counting_allocations();
+void TestPlatform::install_interrupt_handler(Notification interrupt) {
+  note("install");
+  interrupt_ = interrupt;
 }
 
 void TestPlatform::remove_interrupt_handler() {
-  NotCounted not_counted;
-  stop_counting_allocations();
-  log.push_back("remove");
-  interrupt_routine_ = nullptr;
+  note("remove");
+  interrupt_ = {};
 }
 
 }  // namespace tactus::player::testing

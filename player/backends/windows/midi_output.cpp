@@ -7,12 +7,22 @@
 
 namespace tactus::player {
 
+namespace {
+
+// The previous message's header, which the port is done with.
+void release_header(MidiPort& port) {
+  if (port.header_prepared) midiOutUnprepareHeader(port.handle, &port.header, sizeof port.header);
+  port.header_prepared = false;
+}
+
+}  // namespace
+
 // Runs on a thread of the multimedia system, which allows little more than
 // SetEvent here. Opening and closing also notify (MOM_OPEN, MOM_CLOSE); only
 // the completion of a long message concerns the player.
 void CALLBACK output_notification(HMIDIOUT, UINT message, DWORD_PTR instance, DWORD_PTR, DWORD_PTR) {
   const auto* port = reinterpret_cast<const MidiPort*>(instance);
-  if (message == MOM_DONE && port->done != nullptr) port->done();
+  if (message == MOM_DONE && port->done.routine != nullptr) port->done();
 }
 
 int32_t WindowsPlatform::output_device_count() { return static_cast<int32_t>(midiOutGetNumDevs()); }
@@ -26,13 +36,12 @@ std::string WindowsPlatform::output_device_name(int32_t device) {
   return std::string(caps.szPname, strnlen(caps.szPname, sizeof caps.szPname));
 }
 
-MidiPort* WindowsPlatform::open_output(int32_t device, OutputDoneRoutine done) {
+MidiPort* WindowsPlatform::open_output(int32_t device) {
   // Other negative numbers, cast to a device identifier, could pass for a
   // handle or the mapper.
   if (device < 0 && device != kDefaultDevice) return nullptr;
   auto* port = new (std::nothrow) MidiPort;
   if (port == nullptr) return nullptr;
-  port->done = done;
   const UINT device_id = device == kDefaultDevice ? MIDI_MAPPER : static_cast<UINT>(device);
   // The port exists before the open, so notifications during the open find it.
   const MMRESULT result =
@@ -46,6 +55,7 @@ MidiPort* WindowsPlatform::open_output(int32_t device, OutputDoneRoutine done) {
 }
 
 void WindowsPlatform::close_output(MidiPort* port) {
+  release_header(*port);
   midiOutClose(port->handle);
   delete port;
 }
@@ -54,26 +64,23 @@ void WindowsPlatform::send_short_message(MidiPort* port, uint32_t message) {
   midiOutShortMsg(port->handle, message);
 }
 
-void WindowsPlatform::prepare_long_message(MidiPort* port, LongMessage& message) {
+LongMessageSent WindowsPlatform::send_long_message(MidiPort* port, const unsigned char* data, size_t length,
+                                                   Notification done) {
+  release_header(*port);
   MIDIHDR& header = port->header;
   header = MIDIHDR{};
   // The API takes a non-const buffer but only reads an output buffer.
-  header.lpData = const_cast<LPSTR>(reinterpret_cast<const char*>(message.data));
-  header.dwBufferLength = static_cast<DWORD>(message.length);
+  header.lpData = const_cast<LPSTR>(reinterpret_cast<const char*>(data));
+  header.dwBufferLength = static_cast<DWORD>(length);
   header.dwFlags = 0;
-  midiOutPrepareHeader(port->handle, &header, sizeof header);
-  message.backend_data = &header;
-}
-
-bool WindowsPlatform::send_long_message(MidiPort* port, LongMessage& message) {
-  auto* header = static_cast<MIDIHDR*>(message.backend_data);
-  return midiOutLongMsg(port->handle, header, sizeof *header) == MMSYSERR_NOERROR;
-}
-
-void WindowsPlatform::release_long_message(MidiPort* port, LongMessage& message) {
-  auto* header = static_cast<MIDIHDR*>(message.backend_data);
-  midiOutUnprepareHeader(port->handle, header, sizeof *header);
-  message.backend_data = nullptr;
+  if (midiOutPrepareHeader(port->handle, &header, sizeof header) != MMSYSERR_NOERROR)
+    return LongMessageSent::kRefused;
+  port->header_prepared = true;
+  port->done = done;
+  if (midiOutLongMsg(port->handle, &header, sizeof header) == MMSYSERR_NOERROR)
+    return LongMessageSent::kPending;
+  release_header(*port);
+  return LongMessageSent::kRefused;
 }
 
 }  // namespace tactus::player

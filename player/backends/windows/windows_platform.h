@@ -20,11 +20,15 @@
 namespace tactus::player {
 
 // One header per port: the player has at most one long message outstanding,
-// and reusing the header keeps playback free of allocation.
+// and reusing the header keeps playback free of allocation. The header stays
+// prepared after its message is done, until the port's next long message or
+// its closing: the notification thread may not release it.
 struct MidiPort {
   HMIDIOUT handle = nullptr;
-  OutputDoneRoutine done = nullptr;
   MIDIHDR header{};
+  bool header_prepared = false;
+  // Whom to tell when the message in flight is done; set before each send.
+  Notification done;
 };
 
 class WindowsPlatform final : public Platform {
@@ -36,18 +40,17 @@ class WindowsPlatform final : public Platform {
 
   int32_t output_device_count() override;
   std::string output_device_name(int32_t device) override;
-  MidiPort* open_output(int32_t device, OutputDoneRoutine done) override;
+  MidiPort* open_output(int32_t device) override;
   void close_output(MidiPort* port) override;
   void send_short_message(MidiPort* port, uint32_t message) override;
-  void prepare_long_message(MidiPort* port, LongMessage& message) override;
-  bool send_long_message(MidiPort* port, LongMessage& message) override;
-  void release_long_message(MidiPort* port, LongMessage& message) override;
+  LongMessageSent send_long_message(MidiPort* port, const unsigned char* data, size_t length,
+                                    Notification done) override;
 
   uint32_t clock_ms() override;
   void wait(uint32_t timeout_ms) override;
   void wake() override;
 
-  void install_interrupt_handler(InterruptRoutine routine) override;
+  void install_interrupt_handler(Notification interrupt) override;
   void remove_interrupt_handler() override;
 
  private:
@@ -55,6 +58,7 @@ class WindowsPlatform final : public Platform {
   void restore_timer_resolution();
 
   WakeEvent wake_event_;
+  Notification interrupt_;
   // Manual reset: signalled when playback has wound down, which releases a
   // control handler that holds the process for it.
   HANDLE playback_over_event_;
@@ -66,8 +70,8 @@ class WindowsPlatform final : public Platform {
 void CALLBACK output_notification(HMIDIOUT handle, UINT message, DWORD_PTR instance, DWORD_PTR parameter1,
                                   DWORD_PTR parameter2);
 
-// The handler installed for playback: it calls the interrupt routine and
-// reports every control event as handled.
+// The handler installed for playback: it calls the interrupt notification
+// and reports every control event as handled.
 BOOL WINAPI console_control_handler(DWORD control_type);
 
 }  // namespace tactus::player

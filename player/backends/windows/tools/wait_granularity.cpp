@@ -74,7 +74,7 @@ void measure(Platform& platform, int repetitions) {
   print_wait_durations(platform, repetitions);
 }
 
-void ignore_interrupt() {}
+void ignore_interrupt(void*) {}
 
 }  // namespace
 
@@ -83,7 +83,7 @@ int main(int argc, char** argv) {
   Platform& platform = tactus::player::system_platform();
   std::printf("Default timer resolution:\n");
   measure(platform, repetitions);
-  platform.install_interrupt_handler(&ignore_interrupt);
+  platform.install_interrupt_handler({&ignore_interrupt, nullptr});
   std::printf("Raised timer resolution (during playback):\n");
   measure(platform, repetitions);
   platform.remove_interrupt_handler();

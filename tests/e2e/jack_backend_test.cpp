@@ -1,0 +1,229 @@
+// The real JACK backend in this process, on a private JACK server (dummy
+// driver, 1024 frames a period) with a capture client of the test's own:
+// against the virtual-time platform, byte for byte and in time; a flood, a
+// message too large for a period, interrupts, and no server at all.
+#include <gtest/gtest.h>
+#include <jack/midiport.h>
+#include <jack/ringbuffer.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <thread>
+
+#include "player/backends/posix/posix_platform.h"
+#include "player/test_platform.h"
+#include "support/midi_bytes.h"
+
+extern char** environ;
+
+namespace tactus::player::testing {
+namespace {
+
+using Bytes = std::vector<unsigned char>;
+
+struct Arrival {
+  uint32_t frame, port;
+  Bytes bytes;
+};
+
+class EndToEnd : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    jack_set_error_function([](const char*) {});
+    const std::string name = "tactus-e2e-" + std::to_string(getpid());
+    setenv("JACK_DEFAULT_SERVER", name.c_str(), 1);
+    const char* argv[] = {JACKD_PROGRAM, "-n",    name.c_str(), "-d",   "dummy",
+                          "-r",          "48000", "-p",         "1024", nullptr};
+    if (posix_spawn(&server_, argv[0], nullptr, nullptr, const_cast<char**>(argv), environ) != 0)
+      server_ = -1;
+    for (int attempt = 0; attempt < 100 && server_ > 0 && client_ == nullptr; ++attempt) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(50));
+      client_ = jack_client_open("capture", static_cast<jack_options_t>(JackNoStartServer | JackUseExactName),
+                                 nullptr);
+    }
+    if (client_ == nullptr) GTEST_SKIP() << "jackd cannot start on this machine";
+    for (const char* port : {"in_0", "in_1"})
+      ports_.push_back(jack_port_register(client_, port, JACK_DEFAULT_MIDI_TYPE, JackPortIsInput, 0));
+    jack_set_process_callback(client_, on_process, this);
+    jack_set_xrun_callback(client_, on_xrun, this);
+    ASSERT_EQ(jack_activate(client_), 0);
+  }
+
+  void TearDown() override {
+    if (client_ != nullptr) jack_client_close(client_);
+    jack_ringbuffer_free(ring_);
+    if (server_ > 0 && kill(server_, SIGTERM) == 0) waitpid(server_, nullptr, 0);
+  }
+
+  // A period the server ran late, after which frame times do not compare.
+  static int on_xrun(void* self) {
+    ++static_cast<EndToEnd*>(self)->xruns_;
+    return 0;
+  }
+
+  // Each event crosses to the test's thread as its frame, port, size and bytes.
+  static int on_process(jack_nframes_t frames, void* self) {
+    auto* test = static_cast<EndToEnd*>(self);
+    for (uint32_t port = 0; port < 2; ++port) {
+      void* buffer = jack_port_get_buffer(test->ports_[port], frames);
+      jack_midi_event_t event;
+      for (uint32_t n = 0; jack_midi_event_get(&event, buffer, n) == 0; ++n) {
+        const uint32_t head[] = {jack_last_frame_time(test->client_) + event.time, port,
+                                 static_cast<uint32_t>(event.size)};
+        jack_ringbuffer_write(test->ring_, reinterpret_cast<const char*>(head), sizeof head);
+        jack_ringbuffer_write(test->ring_, reinterpret_cast<const char*>(event.buffer), event.size);
+      }
+    }
+    return 0;
+  }
+
+  // What arrived so far, in order; `settle` first waits out two periods.
+  const std::vector<Arrival>& arrivals(bool settle = true) {
+    if (settle) std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    uint32_t head[3];
+    while (jack_ringbuffer_read(ring_, reinterpret_cast<char*>(head), sizeof head) == sizeof head) {
+      arrived_.push_back({head[0], head[1], Bytes(head[2])});
+      jack_ringbuffer_read(ring_, reinterpret_cast<char*>(arrived_.back().bytes.data()), head[2]);
+    }
+    return arrived_;
+  }
+
+  pid_t server_ = -1;
+  jack_client_t* client_ = nullptr;
+  std::vector<jack_port_t*> ports_;
+  jack_ringbuffer_t* ring_ = jack_ringbuffer_create(1 << 22);
+  std::vector<Arrival> arrived_;
+  std::atomic<int> xruns_{0};
+};
+
+// Tempo 120, 80 from tick 1920, 200 from tick 2880; on track 1 a note every
+// 160 ticks; on track 2 every kind of message, running status included, and
+// system-exclusive messages up to nearly the 32 KiB of a period's buffer.
+test::MidiBytes song() {
+  test::MidiBytes tempo;
+  tempo.meta(0, 0x51, {0x07, 0xA1, 0x20}).meta(1920, 0x51, {0x0B, 0x71, 0xB0});
+  tempo.meta(960, 0x51, {0x04, 0x93, 0xE0}).end_of_track(0);
+  test::MidiBytes notes;
+  for (int step = 0; step <= 24; ++step)
+    notes.vlq(step == 0 ? 0 : 80).bytes({0x90, 40 + step, 0x64}).vlq(80).bytes({0x80, 40 + step, 0});
+  // Each event 30 ticks after the one before.
+  test::MidiBytes kinds{30,   0xA1, 0x3C, 0x50, 30, 0xB2, 0x07, 0x64, 30, 0xC3, 0x05, 30,  0xD4, 0x40,
+                        30,   0xE5, 0x00, 0x40, 30, 0x96, 0x40, 0x64, 30, 0x41, 0x65, 30,  0x86, 0x40,
+                        0x00, 30,   0x41, 0x00, 30, 0x9F, 0x7F, 0x7F, 30, 0x8F, 0x7F, 0x7F};
+  kinds.sysex(30, 0xF0, {0x7E, 0x7F, 0x09, 0x01, 0xF7}).sysex(30, 0xF7, {0x01, 0x02, 0x03});
+  kinds.sysex(30, 0xF0, test::MidiBytes().fill(29998, 0x55).byte(0xF7));
+  kinds.meta(30, 0x01, test::MidiBytes().ascii("not sent")).end_of_track(0);
+  return test::MidiBytes().header(1, 3, 480).track(tempo).track(notes.end_of_track(0)).track(kinds);
+}
+
+TEST_F(EndToEnd, TheJackBackendPlaysWhatTheVirtualPlatformPlaysAndWhenAtALargePeriod) {
+  const test::TempFile file("song.mid", song());
+  posix::PosixPlatform jack;
+  // JACK's inputs after the system's; without --out the first that passes nothing through.
+  const int32_t count = jack.output_device_count();
+  ASSERT_EQ(jack.output_device_name(count - 2) + " " + jack.output_device_name(count - 1),
+            "capture:in_0 capture:in_1");
+  if (count > 2) GTEST_SKIP() << "this machine has MIDI devices before JACK's";
+  const Outcome outcome = run_tactus(jack, {"--track-out", "2", "1", file.path()});
+  EXPECT_EQ(outcome.out + outcome.err, "");
+  TestPlatform virtual_time;
+  virtual_time.device_names = {"capture:in_0", "capture:in_1"};
+  run_tactus(virtual_time, {"--track-out", "2", "1", file.path()});
+
+  // Port by port, since the capture takes the ports of a period in turn.
+  const std::vector<Arrival>& arrived = arrivals();
+  std::vector<std::pair<const Arrival*, const SentMessage*>> pairs;
+  for (uint32_t port : {0u, 1u}) {
+    std::vector<const Arrival*> real;
+    for (const Arrival& arrival : arrived)
+      if (arrival.port == port) real.push_back(&arrival);
+    size_t next = 0;
+    for (const SentMessage& sent : virtual_time.sent) {
+      if (sent.device != (port == 0 ? kDefaultDevice : 1)) continue;
+      ASSERT_LT(next, real.size()) << "fewer messages arrived at port " << port;
+      pairs.push_back({real[next++], &sent});
+    }
+    EXPECT_EQ(next, real.size()) << "more messages arrived at port " << port;
+  }
+  for (const auto& [real, expected] : pairs) {
+    Bytes bytes = expected->bytes;
+    if ((bytes[0] & 0xE0) == 0xC0) bytes.pop_back();  // program change and channel pressure: one data byte
+    EXPECT_EQ(real->bytes, bytes) << "at " << expected->time << " ms";
+  }
+  if (xruns_.load() > 0) GTEST_SKIP() << "the server ran late: the frame times of this run do not compare";
+  // One latency for all; what remains is the player's whole milliseconds, not the 21.3 ms period.
+  const auto offset_ms = [&](const auto& pair) {
+    return (pair.first->frame - arrived[0].frame) / 48.0 - pair.second->time;
+  };
+  double latency = 0;
+  for (const auto& pair : pairs) latency += offset_ms(pair) / static_cast<double>(pairs.size());
+  for (const auto& pair : pairs)
+    EXPECT_NEAR(offset_ms(pair), latency, 4.0) << "at " << pair.second->time << " ms";
+}
+
+TEST_F(EndToEnd, AFloodArrivesWholeAndAMessageTooLargeForAPeriodIsRefused) {
+  test::MidiBytes events;
+  events.sysex(0, 0xF0, test::MidiBytes().fill(40000, 0x11).byte(0xF7));
+  for (int i = 0; i < 6000; ++i) events.vlq(0).bytes({0xB0, i % 120, i / 120});
+  const test::TempFile file("flood.mid", test::MidiBytes().header(0, 1, 480).track(events.end_of_track(0)));
+  posix::PosixPlatform jack;
+  EXPECT_EQ(run_tactus(jack, {"--out", "capture:in_0", file.path()}).status, 0);
+  ASSERT_EQ(arrivals().size(), 6000u);
+  for (int i = 0; i < 6000; ++i)
+    ASSERT_EQ(arrived_[i].bytes,
+              (Bytes{0xB0, static_cast<unsigned char>(i % 120), static_cast<unsigned char>(i / 120)}));
+}
+
+TEST_F(EndToEnd, AnInterruptEndsTheWaitAndReleasesTheSoundingNotesThenTheSignalIsTheSystemsAgain) {
+  // Two notes and a controller at once, a third note 2 s in, the ends 20 s
+  // in, a controller after them.
+  test::MidiBytes events;
+  events.vlq(0).bytes({0x90, 0x3C, 0x64}).vlq(0).bytes({0x91, 0x40, 0x64}).vlq(0).bytes({0xB0, 0x07, 0x64});
+  events.vlq(1920).bytes({0x92, 0x43, 0x64}).vlq(17280).bytes({0x80, 0x3C, 0x00});
+  events.vlq(0).bytes({0x91, 0x40, 0x00});
+  events.vlq(0).bytes({0x82, 0x43, 0x00}).vlq(960).bytes({0xB0, 0x07, 0x20});
+  const test::TempFile file("long.mid", test::MidiBytes().header(0, 1, 480).track(events.end_of_track(0)));
+  for (int signal_number : {SIGINT, SIGTERM, SIGHUP}) {
+    arrived_.clear();
+    std::thread interrupter([this, signal_number] {
+      while (arrivals(false).size() < 3) std::this_thread::sleep_for(std::chrono::milliseconds(5));
+      kill(getpid(), signal_number);
+    });
+    const auto start = std::chrono::steady_clock::now();
+    posix::PosixPlatform jack;
+    EXPECT_EQ(run_tactus(jack, {"--out", "capture:in_0", "--extra-time", "30", file.path()}).status, 0);
+    interrupter.join();
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
+    // The start 2 s in is left out; the ends and the last controller go out.
+    std::string received;
+    for (const Arrival& arrival : arrivals()) received += describe({{0, 0, arrival.bytes}}).substr(2) + " ";
+    EXPECT_EQ(received, "903C64 914064 B00764 803C00 914000 824300 B00720 ") << signal_number;
+    struct sigaction action {};
+    sigaction(signal_number, nullptr, &action);
+    EXPECT_EQ(action.sa_handler, SIG_DFL) << signal_number;
+  }
+}
+
+// No JACK server and no ALSA sequencer: no devices, and nothing printed by
+// JACK or RtMidi on the way, only the player's own message.
+TEST(EndToEndWithoutServer, NoDevicesAndOnlyThePlayersOwnMessage) {
+  setenv("JACK_DEFAULT_SERVER", "tactus-e2e-no-such-server", 1);
+  const test::TempFile file("song.mid", song());
+  std::FILE* printed = std::tmpfile();
+  const int saved_stderr = dup(2);
+  dup2(fileno(printed), 2);
+  posix::PosixPlatform none;
+  const int32_t count = none.output_device_count();
+  const Outcome outcome = run_tactus(none, {file.path()});
+  dup2(saved_stderr, 2);
+  if (count > 0) GTEST_SKIP() << "this machine has MIDI devices";
+  EXPECT_EQ(outcome.status, 1);
+  EXPECT_EQ(outcome.err, "Error:  Cannot open default MIDI output port.\n");
+  EXPECT_EQ(std::ftell(printed), 0) << "printed by the MIDI systems";
+}
+
+}  // namespace
+}  // namespace tactus::player::testing

@@ -1,0 +1,246 @@
+// Whole runs on the virtual-time platform: messages, routing, solo and mute,
+// the options that reach playback; the time notations on resolve_time_spec.
+#include <gtest/gtest.h>
+
+#include <limits>
+
+#include "player/core/range.h"
+#include "support/midi_bytes.h"
+#include "test_platform.h"
+
+namespace tactus::player::testing {
+namespace {
+
+const std::string kUsage =
+    "Usage:  tactus [ --out <device id> ] [ --track-out <n> <device id> ] ... [ --from ( tick:<tick> | "
+    "beat:<beat> | mb:<m>:<b> | mbt:<m>:<b>:<t> | time:<time> | hms:<h>:<m>:<s> | hmsf:<h>:<m>:<s>:<f> | "
+    "marker:<marker> ) ] [ --to ( tick:<tick> | beat:<beat> | mb:<m>:<b> | mbt:<m>:<b>:<t> | time:<time> | "
+    "hms:<h>:<m>:<s> | hmsf:<h>:<m>:<s>:<f> | marker:<marker> ) ] [ ( --solo-track <n> ) ... | ( "
+    "--mute-track <n> ) ... ] [ --extra-time <seconds> ] [ -- ] <filename.mid>\n";
+
+// A format-1 file in which track t holds one controller message on channel
+// t at tick 0, value t: the messages sent show where each track went.
+test::MidiBytes tagged_tracks(int track_count) {
+  test::MidiBytes file;
+  file.header(1, static_cast<uint32_t>(track_count), 480);
+  for (int t = 0; t < track_count; ++t)
+    file.track(test::MidiBytes().vlq(0).bytes({0xB0 | t, 1, t}).end_of_track(0));
+  return file;
+}
+
+constexpr int32_t kSilent = -2;
+
+class Run : public ::testing::Test {
+ protected:
+  Run() { platform.device_names = {"first", "second", "0", "--to"}; }
+
+  // Runs "tactus <arguments>", "@SONG@" standing for the song's path, and
+  // checks the status and both streams.
+  void expect_run(std::vector<std::string> arguments, int status, const std::string& out,
+                  const std::string& err) {
+    SCOPED_TRACE(::testing::PrintToString(arguments));
+    platform.sent.clear();
+    platform.wait_limits.clear();
+    for (std::string& argument : arguments) argument = argument == "@SONG@" ? song.path() : argument;
+    const Outcome outcome = run_tactus(platform, arguments);
+    EXPECT_EQ(outcome.status, status);
+    EXPECT_EQ(outcome.out, out);
+    EXPECT_EQ(outcome.err, err);
+    if (status != 0) {
+      EXPECT_TRUE(platform.sent.empty());
+    }
+  }
+
+  // The device that received each track's tag message, by track.
+  std::vector<int32_t> devices_of_tracks() const {
+    std::vector<int32_t> devices(4, kSilent);
+    for (const SentMessage& message : platform.sent) {
+      const size_t t = message.bytes[2];
+      if (message.bytes[0] == (0xB0 | t) && message.bytes[1] == 1 && t < devices.size())
+        devices[t] = message.device;
+    }
+    return devices;
+  }
+
+  TestPlatform platform;
+  test::TempFile song{"song.mid", tagged_tracks(4)};
+};
+
+TEST_F(Run, UsageAndErrorMessagesWithTheirStreamsAndStatus) {
+  const std::string no_such = "Error:  No such MIDI output device ";
+  const std::string cannot_open = "Error:  Cannot open ";
+  const struct {
+    std::vector<std::string> arguments;
+    std::string out;
+    std::string err;
+  } cases[] = {
+      {{"--extra-time", "1"}, "", kUsage},
+      {{"a.mid", "--", "b.mid"}, "", kUsage},
+      {{"--", "@SONG@", "--out"}, "", kUsage},
+      {{"--loop", "@SONG@"}, "", kUsage},  // an unknown word is a second file name
+      {{"@SONG@", "-x"}, "", kUsage},
+      {{"@SONG@", "--track-out", "1"}, "", kUsage},
+      {{"--track-out", " -2x", "0", "@SONG@"}, "", kUsage},
+      {{"--track-out", "-4294967295", "0", "@SONG@"}, "", kUsage},
+      {{"--", "--help"}, "", cannot_open + "\"--help\".\n"},
+      {{"--", "--"}, "", cannot_open + "\"--\".\n"},
+      {{"no/such/file.mid"}, "", cannot_open + "\"no/such/file.mid\".\n"},
+      {{::testing::TempDir()}, "", cannot_open + "\"" + ::testing::TempDir() + "\".\n"},
+      {{"--out", "First", "@SONG@"}, no_such + "\"First\".\n", ""},
+      {{"--out", "", "@SONG@"}, no_such + "\"\".\n", ""},
+      {{"--out", "-1", "@SONG@"}, no_such + "\"-1\".\n", ""},
+      {{"--track-out", "0", "-1", "@SONG@"}, no_such + "\"-1\".\n", ""},
+      {{"--out", "nowhere", "--out", "0", "--help"}, no_such + "\"nowhere\".\n", ""},
+      {{"--out", "0", "--out", "1", "missing.mid"}, "", cannot_open + "\"missing.mid\".\n"},
+      {{"--out", "99999999999", "@SONG@"}, "", cannot_open + "MIDI output port #2147483647.\n"},
+      {{"--track-out", "0", "7", "missing.mid"}, "", cannot_open + "MIDI output port #7.\n"},
+  };
+  for (const auto& c : cases) expect_run(c.arguments, 1, c.out, c.err);
+  for (const char* help : {"--help", "-h", "/help", "/h", "/?"}) {
+    expect_run({help}, 1, "", kUsage);
+    expect_run({"--out", "0", "@SONG@", help}, 1, "", kUsage);
+  }
+  // None opened so far; a track's device opens while parsing, stays when the file fails.
+  EXPECT_TRUE(platform.log.empty());
+  expect_run({"--track-out", "9", "first", "missing.mid"}, 1, "", cannot_open + "\"missing.mid\".\n");
+  EXPECT_EQ(platform.log, "open 0");
+  platform.unopenable = {1, kDefaultDevice};
+  expect_run({"--out", "second", "@SONG@"}, 1, "", cannot_open + "MIDI output port #1.\n");
+  expect_run({"@SONG@"}, 1, "", cannot_open + "default MIDI output port.\n");
+  EXPECT_EQ(run_tactus(platform, {"-h"}, "/opt/bin/player").err,
+            "Usage:  /opt/bin/player" + kUsage.substr(std::string("Usage:  tactus").size()));
+}
+
+TEST_F(Run, DevicesOfTheTracksAndTheOrderOfOpeningAndClosing) {
+  constexpr int32_t D = kDefaultDevice;
+  constexpr int32_t S = kSilent;
+  const struct {
+    std::vector<std::string> arguments;
+    std::vector<int32_t> devices;
+    std::string log;  // when given
+  } cases[] = {
+      {{}, {D, D, D, D}, "open -1, install, remove, close -1"},
+      {{"--"}, {D, D, D, D}, ""},
+      {{"--out", "second"}, {1, 1, 1, 1}, "open 1, install, remove, close 1"},
+      {{"--out", " +1 and more"}, {1, 1, 1, 1}, ""},
+      {{"--out", "0"}, {2, 2, 2, 2}, ""},     // a name wins over a number
+      {{"--out", "--to"}, {3, 3, 3, 3}, ""},  // an argument is taken verbatim
+      {{"--out", "0", "--out", "1"}, {1, 1, 1, 1}, "open 1, install, remove, close 1"},
+      {{"--track-out", "2", "1", "--out", "1"}, {1, 1, 1, 1}, "open 1, install, remove, close 1"},
+      {{"--track-out", "9", "first"}, {D, D, D, D}, "open 0, open -1, install, remove, close 0, close -1"},
+      {{"--track-out", "1", "first", "--track-out", "1", "--to"},
+       {D, 3, D, D},
+       "open 0, open 3, open -1, install, remove, close 0, close 3, close -1"},
+      {{"--track-out", "2", "--to", "--track-out", "0", "second", "--out", "first"},
+       {1, 0, 3, 0},
+       "open 3, open 1, open 0, install, remove, close 0, close 1, close 3"},
+      {{"--track-out", "drums", "second"}, {1, D, D, D}, ""},
+      // Huge track numbers cost nothing; beyond 32 bits they saturate and
+      // are not cut to their low bits (2^32 + 1 is not track 1).
+      {{"--track-out", "2147483647", "0", "--track-out", "99999999999", "1", "--track-out", "1", "--to"},
+       {D, 3, D, D},
+       ""},
+      {{"--track-out", "4294967297", "first"}, {D, D, D, D}, ""},
+      {{"--track-out", "4", "first"}, {D, D, D, D}, ""},  // the track after the last
+      // Solo and mute never silence track 0; solo wins.
+      {{"--solo-track", "2"}, {D, S, D, S}, ""},
+      {{"--solo-track", "3", "--solo-track", "1", "--solo-track", "7"}, {D, D, S, D}, ""},
+      {{"--solo-track", "4294967297"}, {D, S, S, S}, ""},
+      {{"--mute-track", "0", "--mute-track", "2"}, {D, D, S, D}, ""},
+      {{"--mute-track", "4294967297", "--mute-track", "-4294967295"}, {D, D, D, D}, ""},
+      {{"--mute-track", "2", "--solo-track", "2"}, {D, S, D, S}, ""},
+      {{"--track-out", "1", "first", "--track-out", "3", "--to", "--solo-track", "3"}, {D, S, S, 3}, ""},
+  };
+  for (const auto& c : cases) {
+    platform.log.clear();
+    std::vector<std::string> arguments = c.arguments;
+    arguments.push_back("@SONG@");
+    expect_run(arguments, 0, "", "");
+    EXPECT_EQ(devices_of_tracks(), c.devices);
+    if (!c.log.empty()) {
+      EXPECT_EQ(platform.log, c.log);
+    }
+  }
+}
+
+TEST_F(Run, TheRangeAndTheExtraTimeReachPlayback) {
+  // A note every beat (notes 60 to 63), a controller at each beat's half.
+  test::MidiBytes events;
+  events.meta(0, 0x06, test::MidiBytes().ascii("Two"));
+  for (int b = 0; b < 4; ++b)
+    events.vlq(0).bytes({0x90, 60 + b, 100}).vlq(240).bytes({0xB0, 1, b}).vlq(240).bytes({0x80, 60 + b, 0});
+  const test::TempFile beats("beats.mid", test::MidiBytes().header(0, 1, 480).track(events.end_of_track(0)));
+  // Notes still sounding when playback ends are ended then.
+  const std::string one_to_two =
+      "0 B00100, 0 803C00, 0 903D64, 250 B00101, 500 803D00, 500 903E64, 500 B00102, "
+      "500 B00103, 500 803E00";
+  const struct {
+    std::vector<std::string> options;
+    std::string sent;
+  } cases[] = {{{"--from", "tick:480", "--to", "beat:2"}, one_to_two},
+               {{"--from", "tick:1440", "--from", "beat:1", "--to", "beat:0", "--to", "mb:1:3"}, one_to_two},
+               {{"--to", "marker:Two"}, "0 903C64, 0 B00100, 0 B00101, 0 B00102, 0 B00103, 0 803C00"},
+               // Reversed bounds: no note, and no wait for the controllers.
+               {{"--from", "beat:3", "--to", "beat:1"}, "0 B00100, 0 B00101, 0 B00102, 0 B00103"}};
+  for (const auto& c : cases) {
+    std::vector<std::string> arguments = c.options;
+    arguments.insert(arguments.end(), {"--out", "first", beats.path()});
+    const uint64_t start = platform.now();
+    expect_run(arguments, 0, "", "");
+    for (SentMessage& message : platform.sent) message.time -= start;
+    EXPECT_EQ(describe(platform.sent), c.sent);
+  }
+  const struct {
+    const char* seconds;
+    std::vector<uint32_t> limits;
+  } extra_times[] = {// clang-format off
+      {"1.5", {1500}}, {"0.0019", {1}}, {"0.0004", {0}}, {"4294967", {4294967000u}}, {"soon", {}}, {"0", {}},
+      {"-1", {}}, {"nan", {}}, {"-inf", {}}, {"1e-300", {}}, {"4294967.295", {0xFFFFFFFEu}}, {"1e308", {0xFFFFFFFEu}}};
+  // clang-format on
+  for (const auto& c : extra_times) {
+    expect_run({"--extra-time", "2", "--extra-time", c.seconds, "@SONG@"}, 0, "", "");
+    EXPECT_EQ(platform.wait_limits, c.limits) << c.seconds;
+  }
+}
+
+TEST(TimeSpec, EachNotationAndTheReadingOfItsNumbers) {
+  // 480 ticks a quarter in 4/4: 120 beats a minute for two bars (4 s), then 60.
+  Sequence* sequence = sequence_new(1, DIVISION_PPQ, 480);
+  Track* track = sequence_add_track(sequence);
+  tempo_new(track, 3840, 60.0f);
+  marker_new(track, 1920, "Chorus");
+  marker_new(track, 2880, "Bridge: second half");
+  marker_new(track, 4800, "Chorus");
+  constexpr int32_t kMax = std::numeric_limits<int32_t>::max();
+  constexpr int32_t kMin = std::numeric_limits<int32_t>::min();
+  const struct {
+    const char* text;
+    int32_t tick;
+  } cases[] = {
+      // clang-format off
+      {"tick:480", 480}, {"tick:  +12 beats", 12}, {"tick:-5", -5}, {"tick:", 0}, {"tick:many", 0},
+      // Whole numbers beyond 32 bits saturate.
+      {"tick:99999999999", kMax}, {"tick:2147483648", kMax}, {"tick:-2147483647", -2147483647},
+      {"tick:-2147483648", kMin}, {"tick:-99999999999999999999999", kMin},
+      {"beat:2.5", 1200}, {"beat:nan", -1}, {"mb:1:3.5", 1200}, {"mbt:2:2:240", 2640}, {"time:5", 4320},
+      {"mbt:2:1:0", 1920},  // not "mb:" with the value "t:2:1:0", which gives bar 1
+      {"hms:0:00:05", 4320}, {"hmsf:0:00:04:15.0", 4080},  // 30 frames a second
+      {"hmsf:0:00:02:00", 1920},  // not "hms:" with the value "f:...", which gives zero
+      {"marker:Chorus", 1920}, {"marker:Bridge: second half", 2880}, {"marker:chorus", -1},
+      // An unknown notation leaves that side open.
+      {"TICK:5", -1}, {"Beat:1", -1}, {"5", -1}, {"", -1}, {"tick", -1}, {" tick:5", -1},
+      // clang-format on
+  };
+  for (const auto& c : cases) {
+    int32_t tick = 480;
+    resolve_time_spec(c.text, sequence, &tick);
+    EXPECT_EQ(tick, c.tick) << c.text;
+  }
+  int32_t untouched = 77;
+  resolve_time_spec(nullptr, sequence, &untouched);
+  EXPECT_EQ(untouched, 77);
+  sequence_free(sequence);
+}
+
+}  // namespace
+}  // namespace tactus::player::testing
