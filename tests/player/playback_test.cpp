@@ -237,7 +237,7 @@ TEST_F(Playback, NotesStillSoundingAtTheEndAreEndedPortByPort) {
   Track* track2 = sequence_add_track(sequence);
   add(track0, "0:93 3C 64");
   add(track1, "0:90 3C 64");
-  add(track2, "0:9F 7F 01, 0:99 00 01");
+  add(track2, "0:9F 7F 01, 0:99 00 01, 0:9E 10 80");
   add(track0, "0:90 3D 64, 96:80 3D 0A, 480:90 40 64, 960:83 3C 40");
   // Ended by a velocity whose byte is 0; key pressure is no note.
   add(track1, "96:90 3E 64, 144:90 3E 100, 144:A0 3F 64");
@@ -246,9 +246,9 @@ TEST_F(Playback, NotesStillSoundingAtTheEndAreEndedPortByPort) {
   play(-1, 200, 1.0f);
   // After the extra time: ports in the order the tracks name them, then
   // channels and notes ascending.
-  EXPECT_EQ(describe({platform.sent.end() - 4, platform.sent.end()}),
-            "1150 833C00@1, 1150 890000@1, 1150 8F7F00@1, 1150 803C00");
-  EXPECT_EQ(platform.sent.size(), 13u);
+  EXPECT_EQ(describe({platform.sent.end() - 5, platform.sent.end()}),
+            "1150 833C00@1, 1150 890000@1, 1150 8E1000@1, 1150 8F7F00@1, 1150 803C00");
+  EXPECT_EQ(platform.sent.size(), 15u);
 }
 
 }  // namespace

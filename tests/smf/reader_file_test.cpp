@@ -65,6 +65,11 @@ TEST(ReaderChunks, AMessageRunningPastItsChunkIsReadWholeAndTheNextChunkStartsAf
   MidiBytes file = MidiBytes().header(1, 3, 96).chunk_head("MTrk", 3).bytes({0x00, 0x90, 0x3C});
   EXPECT_EQ(track_texts(load(file.track({0x10, 0x3C, 0x40}).track({0x04, 0xC2, 0x09})).get()),
             (Texts{"0 NOTE_ON 0 60 77; end 0", "end 0", "4 PROGRAM_CHANGE 2 9; end 4"}));
+  // A track that ends with its chunk reads nothing of the next chunk ("A>P "
+  // would be a note on by running status).
+  EXPECT_EQ(
+      track_texts(load(MidiBytes().header(1, 1, 96).track({0x00, 0x90, 0x3C, 0x40}).chunk("A>P ", {})).get()),
+      Texts{"0 NOTE_ON 0 60 64; end 0"});
 }
 
 // The events of every track, one track after the other.
