@@ -1,8 +1,68 @@
-// Sorted insertion into, and removal from, the two event lists. The scans
-// start at the tails because events mostly arrive in tick order.
+// Sorted insertion into, and removal from, the two event lists and a track's
+// array of META events. The scans start at the tails because events mostly
+// arrive in tick order.
+#include <algorithm>
+#include <cstdlib>
+#include <cstring>
+
 #include "model/pool.h"
 
 namespace tactus::internal {
+namespace {
+
+bool grow_meta_list(Track* track) {
+  const size_t capacity = track->meta_capacity == 0 ? 16 : track->meta_capacity * 2;
+  void* metas = std::realloc(track->metas, capacity * sizeof(Event*));
+  if (metas == nullptr) return false;
+  track->metas = static_cast<Event**>(metas);
+  track->meta_capacity = capacity;
+  return true;
+}
+
+// The array follows the track list, where a new event goes after every event
+// of tick <= its tick: in the array, at the upper bound of its tick.
+void list_meta(Event* event) {
+  Track* track = event->track;
+  if (track->metas_incomplete) return;
+  if (track->meta_count == track->meta_capacity && !grow_meta_list(track)) {
+    drop_meta_list(track);
+    return;
+  }
+  Event** begin = track->metas;
+  Event** end = begin + track->meta_count;
+  Event** place = end;
+  if (begin != end && end[-1]->tick > event->tick) {
+    place = std::upper_bound(begin, end, event->tick,
+                             [](int32_t tick, const Event* listed) { return tick < listed->tick; });
+  }
+  std::memmove(place + 1, place, static_cast<size_t>(end - place) * sizeof(Event*));
+  *place = event;
+  ++track->meta_count;
+}
+
+// Called before the event's tick changes: it is among the listed events of
+// its tick.
+void unlist_meta(Event* event) {
+  Track* track = event->track;
+  if (track->metas_incomplete) return;
+  Event** end = track->metas + track->meta_count;
+  Event** place = std::lower_bound(track->metas, end, event->tick,
+                                   [](const Event* listed, int32_t tick) { return listed->tick < tick; });
+  while (place != end && *place != event) ++place;
+  if (place == end) return;
+  std::memmove(place, place + 1, static_cast<size_t>(end - place - 1) * sizeof(Event*));
+  --track->meta_count;
+}
+
+}  // namespace
+
+void drop_meta_list(Track* track) {
+  std::free(track->metas);
+  track->metas = nullptr;
+  track->meta_count = 0;
+  track->meta_capacity = 0;
+  track->metas_incomplete = true;
+}
 
 void insert_event(Event* event) {
   Track* track = event->track;
@@ -42,6 +102,7 @@ void insert_event(Event* event) {
     sequence->last_event = event;
   }
 
+  if (event->kind == META) list_meta(event);
   if (tick > track->end_tick) track->end_tick = tick;
 }
 
@@ -49,6 +110,7 @@ void detach_event(Event* event) {
   Track* track = event->track;
   Sequence* sequence = track->sequence;
   note_change(event);
+  if (event->kind == META) unlist_meta(event);
 
   if (event->previous_in_track != nullptr) {
     event->previous_in_track->next_in_track = event->next_in_track;
@@ -84,6 +146,7 @@ void append_event_to_track(Event* event) {
     track->first_event = event;
   }
   track->last_event = event;
+  if (event->kind == META) list_meta(event);
   if (event->tick > track->end_tick) track->end_tick = event->tick;
   if (event->bytes != nullptr) list_buffer_owner(track->sequence, event);
 }

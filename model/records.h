@@ -33,6 +33,13 @@ struct Event {
   unsigned char* bytes;
 };
 
+// Besides its event list, a track keeps its META events in track order in
+// `metas` (malloc'ed, `meta_count` of `meta_capacity` used), so that the
+// time index reads the tempo, meter and marker events of a first track of a
+// million events without passing over the others. An event's kind never
+// changes, so it is listed from linking to unlinking. When the array could
+// not grow, `metas_incomplete` is set, the array is dropped and no longer
+// kept, and readers pass over the whole track instead.
 struct Track {
   Sequence* sequence;
   int32_t number;
@@ -41,6 +48,10 @@ struct Track {
   Track* next;
   Event* first_event;
   Event* last_event;
+  Event** metas;
+  size_t meta_count;
+  size_t meta_capacity;
+  bool metas_incomplete;
 };
 
 // Events are carved out of slabs owned by their sequence, so that loading a
@@ -113,12 +124,14 @@ struct Sequence {
 
 namespace internal {
 
-// Every change to a sequence's header values or track list, and to the
+// Every change to a sequence's header values or track list, and to the META
 // events of its first track, ends here, so that the time index derived from
-// them is known to be out of date. Events of other tracks take no part in it.
+// them is known to be out of date. The index reads nothing else: notes added
+// to a format-0 file leave it standing, and so do events of other tracks.
 inline void note_change(Sequence* sequence) { ++sequence->generation; }
 inline void note_change(Event* event) {
-  if (event->track == event->track->sequence->first_track) note_change(event->track->sequence);
+  if (event->kind == META && event->track == event->track->sequence->first_track)
+    note_change(event->track->sequence);
 }
 
 // Releases a sequence's time index (timing/time_index.cpp); null is allowed.
@@ -130,16 +143,22 @@ Event* allocate_event(Sequence* sequence);
 // Returns an unlinked event (and its owned bytes, malloc'ed) to the pool.
 void release_event(Sequence* sequence, Event* event);
 
-// Links an event whose track and tick are set into both lists: after every
-// event of tick <= its tick, scanning back from the tails. Raises the track's
-// end tick.
+// Links an event whose track, tick and kind are set into both lists (and a
+// META event into its track's array): after every event of tick <= its tick,
+// scanning back from the tails. Raises the track's end tick.
 void insert_event(Event* event);
-// Unlinks an event from both lists; its own links are left as they are.
+// Unlinks an event from both lists and its track's array; its own links are
+// left as they are.
 void detach_event(Event* event);
 
+// Releases a track's META array and stops keeping it: for a track whose
+// events are all about to go, so that they need not be found in it one by
+// one.
+void drop_meta_list(Track* track);
+
 // Loading fast path. append_event_to_track links the event at the end of its
-// track only (its tick must not be below the track's last tick; its bytes, if
-// any, already set) and raises the end tick; link_sequence_order then builds
+// track only, and in its track's array (its tick must not be below the
+// track's last tick; its bytes, if any, already set) and raises the end tick; link_sequence_order then builds
 // the sequence order of a sequence whose sequence list is empty by a stable
 // merge of the track lists: by tick, equal ticks by track number, then track
 // order. The result equals inserting every event track after track with

@@ -51,6 +51,7 @@ int32_t sequence_free(Sequence* sequence) {
   Track* track = sequence->first_track;
   while (track != nullptr) {
     Track* next = track->next;
+    internal::drop_meta_list(track);
     delete track;
     track = next;
   }
@@ -135,8 +136,9 @@ Event* sequence_get_last_event(Sequence* sequence) {
 
 Track* sequence_add_track(Sequence* sequence) {
   if (sequence == nullptr) return nullptr;
-  Track* track = new (std::nothrow)
-      Track{sequence, sequence->track_count, 0, sequence->last_track, nullptr, nullptr, nullptr};
+  Track* track = new (std::nothrow) Track{
+      sequence, sequence->track_count, 0, sequence->last_track, nullptr, nullptr, nullptr, nullptr, 0, 0,
+      false};
   if (track == nullptr) return nullptr;
   if (sequence->last_track != nullptr) {
     sequence->last_track->next = track;

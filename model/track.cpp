@@ -28,6 +28,8 @@ int32_t track_free(Track* track) {
   } else {
     sequence->last_track = track->previous;
   }
+  // Every event goes: none needs finding in the META array first.
+  internal::drop_meta_list(track);
   Event* event = track->first_event;
   while (event != nullptr) {
     Event* next = event->next_in_track;
@@ -55,8 +57,8 @@ int32_t track_set_end_tick(Track* track, int32_t tick) {
 Track* track_new_before(Track* track) {
   if (track == nullptr) return nullptr;
   Sequence* sequence = track->sequence;
-  Track* added =
-      new (std::nothrow) Track{sequence, track->number, 0, track->previous, track, nullptr, nullptr};
+  Track* added = new (std::nothrow)
+      Track{sequence, track->number, 0, track->previous, track, nullptr, nullptr, nullptr, 0, 0, false};
   if (added == nullptr) return nullptr;
   if (track->previous != nullptr) {
     track->previous->next = added;

@@ -4,7 +4,6 @@
 
 #include "model/midi_messages.h"
 #include "tactus/timing.h"
-#include "timing/first_track.h"
 #include "timing/int32_conversion.h"
 
 namespace tactus::internal {
@@ -44,12 +43,13 @@ bool lies_after(const BarPosition& position, const BarPosition& target) {
 
 SignatureStep before_any_signature() { return {0, {{1, 0, 1.0f}, {1, 1, 0.0f}}, Meter{}}; }
 
-SignatureWalk::SignatureWalk(Sequence* sequence) : sequence_(sequence), next_(first_track_event(sequence)) {}
+SignatureWalk::SignatureWalk(Sequence* sequence, MetaSource source)
+    : sequence_(sequence), signatures_(sequence, kTimeSignatureMeta, source) {}
 
 bool SignatureWalk::next(SignatureStep* step) {
-  next_ = meta_event_from(next_, kTimeSignatureMeta);
-  if (next_ == nullptr) return false;
-  step->tick = event_get_tick(next_);
+  Event* signature = signatures_.next();
+  if (signature == nullptr) return false;
+  step->tick = event_get_tick(signature);
   const double quarter_note = sequence_get_beat_from_tick(sequence_, step->tick);
   const double bars = meter_.bars_at(quarter_note);
   const auto bars_float = static_cast<float>(bars);
@@ -63,10 +63,9 @@ bool SignatureWalk::next(SignatureStep* step) {
                   meter_.mbt_tick_part(sequence_get_beat_resolution(sequence_), bar_fraction, beat)};
   meter_.bars = bars_float;
   meter_.quarter = static_cast<float>(quarter_note);
-  meter_.numerator = time_signature_get_numerator(next_);
-  meter_.denominator = time_signature_get_denominator(next_);
+  meter_.numerator = time_signature_get_numerator(signature);
+  meter_.denominator = time_signature_get_denominator(signature);
   step->after = meter_;
-  next_ = event_get_next_in_track(next_);
   return true;
 }
 

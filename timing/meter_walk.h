@@ -9,6 +9,7 @@
 #include <cstdint>
 
 #include "tactus/model.h"
+#include "timing/first_track.h"
 
 namespace tactus::internal {
 
@@ -68,7 +69,7 @@ SignatureStep before_any_signature();
 
 class SignatureWalk {
  public:
-  explicit SignatureWalk(Sequence* sequence);
+  SignatureWalk(Sequence* sequence, MetaSource source);
 
   // Applies the next time-signature event and describes it; false after the
   // last.
@@ -76,7 +77,7 @@ class SignatureWalk {
 
  private:
   Sequence* sequence_;
-  Event* next_;
+  FirstTrackMetas signatures_;
   Meter meter_;
 };
 

@@ -2,7 +2,6 @@
 
 #include "model/midi_messages.h"
 #include "model/time_division.h"
-#include "timing/first_track.h"
 
 namespace tactus::internal {
 namespace {
@@ -41,19 +40,18 @@ double TempoState::value_at(const SpanRule& rule, int32_t tick) const {
   return rule.length(ticks_between(anchor, tick), tempo) + static_cast<double>(value);
 }
 
-TempoWalk::TempoWalk(Sequence* sequence)
-    : next_(first_track_event(sequence)), rule_(SpanRule::of(sequence)) {}
+TempoWalk::TempoWalk(Sequence* sequence, MetaSource source)
+    : tempos_(sequence, kTempoMeta, source), rule_(SpanRule::of(sequence)) {}
 
 bool TempoWalk::next(TempoStep* step) {
-  next_ = meta_event_from(next_, kTempoMeta);
-  if (next_ == nullptr) return false;
-  step->tick = event_get_tick(next_);
+  Event* tempo = tempos_.next();
+  if (tempo == nullptr) return false;
+  step->tick = event_get_tick(tempo);
   step->start = state_.value_at(rule_, step->tick);
   state_.value = static_cast<float>(step->start);
   state_.anchor = step->tick;
-  state_.tempo = tempo_get_beats_per_minute(next_);
+  state_.tempo = tempo_get_beats_per_minute(tempo);
   step->after = state_;
-  next_ = event_get_next_in_track(next_);
   return true;
 }
 

@@ -10,6 +10,7 @@
 #include <cstdint>
 
 #include "tactus/model.h"
+#include "timing/first_track.h"
 
 namespace tactus::internal {
 
@@ -55,15 +56,15 @@ struct TempoStep {
 
 class TempoWalk {
  public:
-  // Starts before the first event of the sequence's first track (none if the
-  // sequence has no track) at 120 beats per minute.
-  explicit TempoWalk(Sequence* sequence);
+  // Starts before the first tempo event of the sequence's first track (none
+  // if the sequence has no track) at 120 beats per minute.
+  TempoWalk(Sequence* sequence, MetaSource source);
 
   // Applies the next tempo event and describes it; false after the last.
   bool next(TempoStep* step);
 
  private:
-  Event* next_;
+  FirstTrackMetas tempos_;
   SpanRule rule_;
   TempoState state_;
 };

@@ -70,7 +70,7 @@ struct TempoPart {
   void build(Sequence* sequence) {
     *this = {};
     double maximum = NAN;
-    TempoWalk walk(sequence);
+    TempoWalk walk(sequence, MetaSource::kMetaArray);
     for (TempoStep step; walk.next(&step);) {
       ticks.add(step.tick);
       after.push_back(step.after);
@@ -87,7 +87,7 @@ struct MeterPart {
 
   void build(Sequence* sequence) {
     *this = {};
-    SignatureWalk walk(sequence);
+    SignatureWalk walk(sequence, MetaSource::kMetaArray);
     for (SignatureStep step; walk.next(&step);) {
       ticks.add(step.tick);
       steps.push_back(step);
@@ -102,10 +102,6 @@ struct MeterPart {
   }
 };
 
-// Every marker has a payload, at least the 0 byte after it.
-Event* first_marker(Sequence* sequence) { return meta_event_from(first_track_event(sequence), kMarkerMeta); }
-Event* next_marker(Event* marker) { return meta_event_from(marker->next_in_track, kMarkerMeta); }
-
 struct Marker {
   const char* text;  // the event's own payload, valid while the index is
   int32_t tick;
@@ -119,7 +115,8 @@ struct MarkerPart {
 
   void build(Sequence* sequence) {
     *this = {};
-    for (Event* event = first_marker(sequence); event != nullptr; event = next_marker(event)) {
+    FirstTrackMetas markers(sequence, kMarkerMeta, MetaSource::kMetaArray);
+    for (Event* event; (event = markers.next()) != nullptr;) {
       by_text.push_back({marker_get_text(event), event_get_tick(event)});
     }
     std::stable_sort(by_text.begin(), by_text.end(),
@@ -178,7 +175,7 @@ TempoState tempo_before(Sequence* sequence, int32_t tick) {
     return count == 0 ? TempoState{} : part->after[count - 1];
   }
   TempoState state;
-  TempoWalk walk(sequence);
+  TempoWalk walk(sequence, MetaSource::kTrack);
   for (TempoStep step; walk.next(&step) && step.tick < tick;) state = step.after;
   return state;
 }
@@ -191,7 +188,7 @@ TempoState tempo_below(Sequence* sequence, double target) {
     return count == 0 ? TempoState{} : part->after[count - 1];
   }
   TempoState state;
-  TempoWalk walk(sequence);
+  TempoWalk walk(sequence, MetaSource::kTrack);
   for (TempoStep step; walk.next(&step) && !(step.start >= target);) state = step.after;
   return state;
 }
@@ -202,7 +199,7 @@ Meter meter_before(Sequence* sequence, int32_t tick) {
     return count == 0 ? Meter{} : part->steps[count - 1].after;
   }
   Meter meter;
-  SignatureWalk walk(sequence);
+  SignatureWalk walk(sequence, MetaSource::kTrack);
   for (SignatureStep step; walk.next(&step) && step.tick < tick;) meter = step.after;
   return meter;
 }
@@ -217,7 +214,7 @@ SignatureStep signature_not_after(Sequence* sequence, const BarPosition& target,
     return count == 0 ? before_any_signature() : part->steps[count - 1];
   }
   SignatureStep last = before_any_signature();
-  SignatureWalk walk(sequence);
+  SignatureWalk walk(sequence, MetaSource::kTrack);
   for (SignatureStep step; walk.next(&step) && !lies_after(step.at.*notation, target);) last = step;
   return last;
 }
@@ -227,7 +224,9 @@ int32_t marker_tick(Sequence* sequence, const char* name) {
     const auto found = std::lower_bound(part->by_text.begin(), part->by_text.end(), name, text_before);
     return found != part->by_text.end() && std::strcmp(found->text, name) == 0 ? found->tick : -1;
   }
-  for (Event* event = first_marker(sequence); event != nullptr; event = next_marker(event)) {
+  FirstTrackMetas markers(sequence, kMarkerMeta, MetaSource::kTrack);
+  for (Event* event; (event = markers.next()) != nullptr;) {
+    // Every marker has a payload, at least the 0 byte after it.
     if (std::strcmp(marker_get_text(event), name) == 0) return event_get_tick(event);
   }
   return -1;

@@ -1,8 +1,10 @@
 // Lookups over the tempo, time-signature and marker events of the first
 // track. Each gives exactly what a walk from the first event would give, in
 // O(log n) of those events: a sequence keeps the steps of the walks in its
-// time index, built on first use and built again after any change to the
-// sequence. When there is no memory for the index, the lookups walk.
+// time index, built on first use and built again after a change that can
+// alter a result (see note_change). The building reads the first track's
+// META array, in time proportional to its META events. When there is no
+// memory for the index, the lookups walk the track itself.
 #ifndef TACTUS_TIMING_TIME_INDEX_H
 #define TACTUS_TIMING_TIME_INDEX_H
 

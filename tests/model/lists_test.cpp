@@ -1,5 +1,7 @@
 // Sorted insertion, moving, freeing and visiting events and tracks, checked
 // in track order and sequence order alike; the guards of the whole model.
+#include "model/records.h"
+#include "tactus/timing.h"
 #include "tests/model/model_test.h"
 
 namespace tactus::test {
@@ -52,6 +54,13 @@ TEST_F(Lists, TracksAreRenumberedAndCreatedOnlyWhenAsked) {
   EXPECT_EQ(sequence_get_last_track(sequence), nullptr);
   EXPECT_EQ(sequence_events(sequence), Events{});
   EXPECT_EQ(sequence_get_first_track(sequence), sequence_get_track_by_number(sequence, 0, 1));
+}
+
+TEST_F(Lists, AFirstTrackWhoseMetaArrayCouldNotGrowIsReadWhole) {
+  tempo_new(track0, 0, 60.0f);
+  internal::drop_meta_list(track0);  // what a failed growth leaves
+  tempo_new(track0, 480, 30.0f);
+  EXPECT_EQ(sequence_get_seconds_from_tick(sequence, 960), 1.0 + 2.0);
 }
 
 // Beat resolution and frame rate; 29.97 is the float nearest to it.
