@@ -10,7 +10,7 @@
 namespace tactus::internal {
 namespace {
 
-bool grow_meta_list(Track* track) {
+bool grow_meta_array(Track* track) {
   const size_t capacity = track->meta_capacity == 0 ? 16 : track->meta_capacity * 2;
   void* metas = std::realloc(track->metas, capacity * sizeof(Event*));
   if (metas == nullptr) return false;
@@ -24,8 +24,8 @@ bool grow_meta_list(Track* track) {
 void list_meta(Event* event) {
   Track* track = event->track;
   if (track->metas_incomplete) return;
-  if (track->meta_count == track->meta_capacity && !grow_meta_list(track)) {
-    drop_meta_list(track);
+  if (track->meta_count == track->meta_capacity && !grow_meta_array(track)) {
+    drop_meta_array(track);
     return;
   }
   Event** begin = track->metas;
@@ -56,7 +56,7 @@ void unlist_meta(Event* event) {
 
 }  // namespace
 
-void drop_meta_list(Track* track) {
+void drop_meta_array(Track* track) {
   std::free(track->metas);
   track->metas = nullptr;
   track->meta_count = 0;

@@ -151,10 +151,10 @@ void insert_event(Event* event);
 // left as they are.
 void detach_event(Event* event);
 
-// Releases a track's META array and stops keeping it: for a track whose
-// events are all about to go, so that they need not be found in it one by
-// one.
-void drop_meta_list(Track* track);
+// Releases a track's META array and stops keeping it (metas_incomplete):
+// when it cannot grow, and for a track whose events all go, so that they
+// need not be found in it one by one.
+void drop_meta_array(Track* track);
 
 // Loading fast path. append_event_to_track links the event at the end of its
 // track only, and in its track's array (its tick must not be below the

@@ -51,7 +51,7 @@ int32_t sequence_free(Sequence* sequence) {
   Track* track = sequence->first_track;
   while (track != nullptr) {
     Track* next = track->next;
-    internal::drop_meta_list(track);
+    internal::drop_meta_array(track);
     delete track;
     track = next;
   }

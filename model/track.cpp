@@ -29,7 +29,7 @@ int32_t track_free(Track* track) {
     sequence->last_track = track->previous;
   }
   // Every event goes: none needs finding in the META array first.
-  internal::drop_meta_list(track);
+  internal::drop_meta_array(track);
   Event* event = track->first_event;
   while (event != nullptr) {
     Event* next = event->next_in_track;

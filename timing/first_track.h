@@ -3,8 +3,6 @@
 #ifndef TACTUS_TIMING_FIRST_TRACK_H
 #define TACTUS_TIMING_FIRST_TRACK_H
 
-#include <cstddef>
-
 #include "model/records.h"
 #include "tactus/model.h"
 

@@ -58,7 +58,7 @@ TEST_F(Lists, TracksAreRenumberedAndCreatedOnlyWhenAsked) {
 
 TEST_F(Lists, AFirstTrackWhoseMetaArrayCouldNotGrowIsReadWhole) {
   tempo_new(track0, 0, 60.0f);
-  internal::drop_meta_list(track0);  // what a failed growth leaves
+  internal::drop_meta_array(track0);  // what a failed growth leaves
   tempo_new(track0, 480, 30.0f);
   EXPECT_EQ(sequence_get_seconds_from_tick(sequence, 960), 1.0 + 2.0);
 }
