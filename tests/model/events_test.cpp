@@ -29,6 +29,7 @@ TEST_F(Fields, ValuesAreStoredForTheirKindOnlyAndDataIsCopied) {
   Event* empty = meta_new(track0, 0, 0x01, 0, nullptr);
   EXPECT_EQ(meta_get_data(empty)[0], 0);
   EXPECT_EQ(meta_set_data(empty, 0, bytes.data()) + meta_set_data(empty, 1, nullptr), -2);
+  EXPECT_EQ(meta_set_data(empty, 1, bytes.data()) + meta_get_data_length(empty), 1);
   Event* text = meta(0x03, {'P', 'i', 'a', 'n', 'o'});
   EXPECT_EQ(meta_set_data(text, 3, meta_get_data(text) + 2), 0);
   EXPECT_STREQ(reinterpret_cast<const char*>(meta_get_data(text)), "ano");

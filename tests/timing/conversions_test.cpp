@@ -97,7 +97,8 @@ const Row kRows[] = {
     {"s0=6/3", kMb, '=', 1440, "2:1.000"}, {"s0=6/3", kMbt, '=', 360, "1:2:120.000"},
     {"s0=3/3", kMbt, '<', 780, "2:1:60"}, {"S0=6/3", kMb, '>', 240, "1:1.500"},
     {"s3840=3/2", kMb, '=', 5280, "4:1.000"}, {"s3840=3/2", kMb, '=', 3840, "3:1.000"},
-    {"s3840=3/2", kMb, '<', 4800, "3:3"},
+    {"s3840=3/2", kMb, '<', 4800, "3:3"}, {"s3840=3/2", kMbt, '<', 1920, "2:1:0"},
+    {"", kHms, '<', 0, ""}, {"", kHmsf, '<', 0, ""},
     // Bar 4 and a third lies just below as a float: beat 2, tick part 240.
     {"s3840=3/2 s5280=6/3", kMbt, '>', 5760, "4:2:240.000"},
     {"s3840=3/2 s5280=6/3", kMbt, '<', 5760, "4:3:0"}, {"s0=4/8", kMb, '>', 960, "1:0.500"},
@@ -148,6 +149,8 @@ TEST(StatedValues, Records) {
   MbtPosition* mbt = mbt_position_new();
   HmsPosition* hms = hms_position_new();
   HmsfPosition* hmsf = hmsf_position_new();
+  EXPECT_EQ(std::string(mbt_position_to_string(mbt)) + " " + hms_position_to_string(hms),
+            "1:1:0.000 0:00:00.000");
   // Whole numbers are clamped to 32 bits; a text form keeps 31 characters.
   EXPECT_EQ(mb_position_parse(mb, "-2147483648:-1e30") + mbt_position_parse(mbt, "-0:-2147483649:3e38") +
                 hms_position_parse(hms, "1:2:3.5") +
