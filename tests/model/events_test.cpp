@@ -1,5 +1,5 @@
-// Typed fields, variable-length data, predicates, decoded meta values and
-// short message words.
+// Typed fields, variable-length data, decoded meta values and events made
+// from short message words.
 #include <cmath>
 
 #include "tests/model/model_test.h"
@@ -37,31 +37,6 @@ TEST_F(Fields, ValuesAreStoredForTheirKindOnlyAndDataIsCopied) {
   EXPECT_EQ(sysex_get_data(text), nullptr);
 }
 
-// Note, note start, note end, voice, tempo, time signature, lyric, marker.
-TEST_F(Fields, PredicatesClassifyByKindVelocityAndMetaNumber) {
-  const struct {
-    Event* event;
-    const char* classes;
-  } rows[] = {{note_on_new(track0, 0, 0, 60, 1), "11010000"},
-              {note_on_new(track0, 0, 0, 60, 0), "10110000"},
-              {note_off_new(track0, 0, 0, 60, 64), "10110000"},
-              {note_on_new(track0, 0, 0, 60, -1), "10010000"},
-              {pitch_wheel_new(track0, 0, 0, 1), "00010000"},
-              {sysex_new(track0, 0, 1, Bytes{0xF0}.data()), "00000000"},
-              {meta(0x51, {}), "00001000"},
-              {meta(0x58, {}), "00000100"},
-              {meta(0x05, {}), "00000010"},
-              {meta(0x06, {}), "00000001"},
-              {nullptr, "00000000"}};
-  for (const auto& row : rows) {
-    std::string classes;
-    for (int (*is)(Event*) : {event_is_note, event_is_note_start, event_is_note_end, event_is_voice,
-                              event_is_tempo, event_is_time_signature, event_is_lyric, event_is_marker})
-      classes += std::to_string(is(row.event));
-    EXPECT_EQ(classes, row.classes);
-  }
-}
-
 // Short payloads read their missing bytes as 0; a tempo of 0 is infinite.
 TEST_F(Fields, TempoAndTimeSignatureAreDecodedInsideThePayload) {
   EXPECT_EQ(tempo_get_beats_per_minute(meta(0x51, {0x07, 0xA1, 0x20})), 120.0f);
@@ -79,23 +54,6 @@ TEST_F(Fields, TempoAndTimeSignatureAreDecodedInsideThePayload) {
 }
 
 uint32_t word(uint32_t status, uint32_t first, uint32_t second) { return status | first << 8 | second << 16; }
-
-// Fields enter with their low eight bits; only the pitch wheel's low half
-// is cut to seven.
-TEST_F(Fields, ChannelEventsPackIntoShortMessageWords) {
-  const struct {
-    Event* event;
-    uint32_t word;
-  } rows[] = {{note_on_new(track0, 0, 9, 60, 100), word(0x99, 0x3C, 0x64)},
-              {pitch_wheel_new(track0, 0, 0, 4660), word(0xE0, 0x34, 0x24)},
-              {program_change_new(track0, 0, 15, 5), word(0xCF, 0x05, 0x00)},
-              {note_off_new(track0, 0, 0x1F, 200, 0x1C8), word(0x9F, 0xC8, 0xC8)},
-              {control_change_new(track0, 0, -1, 128, 255), word(0xFF, 0x80, 0xFF)},
-              {pitch_wheel_new(track0, 0, 1, -1), word(0xE1, 0x7F, 0xFF)},
-              {meta(0x51, {1, 2, 3}), 0},
-              {sysex_new(track0, 0, 1, Bytes{0xF0}.data()), 0}};
-  for (const auto& row : rows) EXPECT_EQ(event_to_short_message(row.event), row.word) << std::hex << row.word;
-}
 
 TEST_F(Fields, ShortMessageWordsMakeChannelEvents) {
   Event* bend = event_new_from_short_message(track0, 5, word(0xE3, 0x7F, 0x00));

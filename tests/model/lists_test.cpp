@@ -63,19 +63,6 @@ TEST_F(Lists, AFirstTrackWhoseMetaArrayCouldNotGrowIsReadWhole) {
   EXPECT_EQ(sequence_get_seconds_from_tick(sequence, 960), 1.0 + 2.0);
 }
 
-// Beat resolution and frame rate; 29.97 is the float nearest to it.
-TEST(Sequences, DivisionTypeSetsBeatResolutionAndFrameRate) {
-  std::string made;
-  for (int32_t division_type : {0, 1, 2, 3, 4, 9}) {
-    Sequence* sequence = sequence_new(1, division_type, 96);
-    made += std::to_string(sequence_get_beat_resolution(sequence)) + " " +
-            std::to_string(sequence_get_frame_rate(sequence)) + ", ";
-    sequence_free(sequence);
-  }
-  EXPECT_EQ(made,
-            "96 30.000000, 960 24.000000, 960 25.000000, 960 29.969999, 960 30.000000, 960 30.000000, ");
-}
-
 // What a visitor sees, when on seeing `trigger` it moves `moved` to `tick`.
 struct Visit {
   Events seen;

@@ -150,7 +150,7 @@ TEST_F(Playback, DueTimesFollowTheTempoMapAndAreTruncated) {
   EXPECT_EQ(sent(), "0 B00100, 13 B00101, 23 B00102, 1000 B00103, 2125 B00104");
 }
 
-TEST(PlaybackDueTime, WrapsModulo2To32AndCountsNonFiniteTimesAsZeroAndNoExtraTimeAsNoWait) {
+TEST(PlaybackDueTime, WrapsModulo2To32AndCountsNonFiniteTimesAsZero) {
   constexpr double kInfinity = std::numeric_limits<double>::infinity();
   // Negative times truncate toward zero, then wrap; 2^30 s is 2^32 * 250000 ms,
   // 1e15 s is 1e18 ms; 1e308 s has more milliseconds than a double holds.
@@ -163,8 +163,6 @@ TEST(PlaybackDueTime, WrapsModulo2To32AndCountsNonFiniteTimesAsZeroAndNoExtraTim
       {std::numeric_limits<double>::quiet_NaN(), 0}, {kInfinity, 0}, {-kInfinity, 0}};
   // clang-format on
   for (const auto& c : cases) EXPECT_EQ(due_time_ms(c.seconds), c.ms) << c.seconds;
-  for (float none : {0.0f, -1.0f, std::numeric_limits<float>::quiet_NaN()})
-    EXPECT_EQ(extra_time_ms(none), 0u);
 }
 
 TEST_F(Playback, ClockWrapDoesNotDisturbTheTiming) {
@@ -186,14 +184,6 @@ TEST_F(Playback, AWaitWokenEarlyWaitsForTheRestAndALateEventGoesOutAtOnce) {
   play();
   EXPECT_EQ(sent(), "0 F07E7F0901F7, 250 B00100, 500 B00200");
   EXPECT_EQ(platform.wait_limits, (Limits{kWaitForever, 250, 170}));
-}
-
-TEST_F(Playback, StrayWakeUpsDoNotShortenTheExtraTime) {
-  // One left pending by the completion inside send, another at 300 ms.
-  add(track0, "0:F0");
-  platform.wake_at(300);
-  play(-1, -1, 1.0f);
-  EXPECT_EQ(platform.now(), 1000u);
 }
 
 TEST_F(Playback, AnInterruptDuringAWaitOrJustBeforeOneEndsItAtOnce) {

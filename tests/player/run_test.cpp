@@ -125,7 +125,6 @@ TEST_F(Run, DevicesOfTheTracksAndTheOrderOfOpeningAndClosing) {
       {{"--out", " +1 and more"}, {1, 1, 1, 1}, ""},
       {{"--out", "0"}, {2, 2, 2, 2}, ""},     // a name wins over a number
       {{"--out", "--to"}, {3, 3, 3, 3}, ""},  // an argument is taken verbatim
-      {{"--out", "0", "--out", "1"}, {1, 1, 1, 1}, "open 1, install, remove, close 1"},
       {{"--track-out", "2", "1", "--out", "1"}, {1, 1, 1, 1}, "open 1, install, remove, close 1"},
       {{"--track-out", "9", "first"}, {D, D, D, D}, "open 0, open -1, install, remove, close 0, close -1"},
       {{"--track-out", "1", "first", "--track-out", "1", "--to"},
@@ -140,7 +139,6 @@ TEST_F(Run, DevicesOfTheTracksAndTheOrderOfOpeningAndClosing) {
       {{"--track-out", "2147483647", "0", "--track-out", "99999999999", "1", "--track-out", "1", "--to"},
        {D, 3, D, D},
        ""},
-      {{"--track-out", "4294967297", "first"}, {D, D, D, D}, ""},
       {{"--track-out", "4", "first"}, {D, D, D, D}, ""},  // the track after the last
       // Solo and mute never silence track 0; solo wins.
       {{"--solo-track", "2"}, {D, S, D, S}, ""},
@@ -220,8 +218,7 @@ TEST(TimeSpec, EachNotationAndTheReadingOfItsNumbers) {
       // clang-format off
       {"tick:480", 480}, {"tick:  +12 beats", 12}, {"tick:-5", -5}, {"tick:", 0}, {"tick:many", 0},
       // Whole numbers beyond 32 bits saturate.
-      {"tick:99999999999", kMax}, {"tick:2147483648", kMax}, {"tick:-2147483647", -2147483647},
-      {"tick:-2147483648", kMin}, {"tick:-99999999999999999999999", kMin},
+      {"tick:99999999999", kMax}, {"tick:-99999999999999999999999", kMin},
       {"beat:2.5", 1200}, {"beat:nan", -1}, {"mb:1:3.5", 1200}, {"mbt:2:2:240", 2640}, {"time:5", 4320},
       {"mbt:2:1:0", 1920},  // not "mb:" with the value "t:2:1:0", which gives bar 1
       {"hms:0:00:05", 4320}, {"hmsf:0:00:04:15.0", 4080},  // 30 frames a second
