@@ -92,6 +92,9 @@ struct Capture {
   jack_port_t* port = nullptr;
   jack_ringbuffer_t* ring = nullptr;
   std::atomic<int> other_clients{0};
+  // Periods the server ran late: a client that misses its period may miss
+  // what was written for it, and its frame times no longer compare.
+  std::atomic<int> xruns{0};
 };
 
 int on_process(jack_nframes_t frames, void* argument) {
@@ -114,6 +117,11 @@ int on_process(jack_nframes_t frames, void* argument) {
 
 void on_client(const char*, int registered, void* argument) {
   static_cast<Capture*>(argument)->other_clients.fetch_add(registered != 0 ? 1 : -1);
+}
+
+int on_xrun(void* argument) {
+  static_cast<Capture*>(argument)->xruns.fetch_add(1);
+  return 0;
 }
 
 void collect(Capture& capture, std::vector<Arrival>& arrivals) {
@@ -140,7 +148,8 @@ double percentile(std::vector<double> values, double fraction) {
 }
 
 void report(const std::vector<Scheduled>& schedule, const std::vector<Arrival>& arrivals, double rate,
-            double cpu, int clients, int threads) {
+            double cpu, int clients, int threads, int xruns) {
+  if (xruns > 0) std::printf("%d xruns: this run's figures do not count\n", xruns);
   if (arrivals.size() != schedule.size()) {
     std::printf("%zu of %zu messages arrived\n", arrivals.size(), schedule.size());
     return;
@@ -184,6 +193,7 @@ int main(int argc, char** argv) {
   capture.port = jack_port_register(capture.client, "in", JACK_DEFAULT_MIDI_TYPE, JackPortIsInput, 0);
   jack_set_process_callback(capture.client, on_process, &capture);
   jack_set_client_registration_callback(capture.client, on_client, &capture);
+  jack_set_xrun_callback(capture.client, on_xrun, &capture);
   jack_activate(capture.client);
   const double rate = jack_get_sample_rate(capture.client);
   std::printf("period %u frames (%.2f ms)\n", jack_get_buffer_size(capture.client),
@@ -194,6 +204,7 @@ int main(int argc, char** argv) {
     collect(capture, arrivals);
     arrivals.clear();
     capture.other_clients.store(0);
+    capture.xruns.store(0);
     char* player_argv[] = {argv[1], const_cast<char*>("--out"), const_cast<char*>(port.c_str()), argv[2],
                            nullptr};
     pid_t pid = 0;
@@ -212,7 +223,7 @@ int main(int argc, char** argv) {
     collect(capture, arrivals);
     const double cpu = usage.ru_utime.tv_sec + usage.ru_stime.tv_sec +
                        (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
-    report(schedule, arrivals, rate, cpu, clients, threads);
+    report(schedule, arrivals, rate, cpu, clients, threads, capture.xruns.load());
   }
   jack_client_close(capture.client);
   return 0;
