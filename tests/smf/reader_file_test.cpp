@@ -24,7 +24,7 @@ TEST(ReaderHeader, RiffWrapperGivesThePlainFileAndAnythingElseIsRefused) {
         MidiBytes().chunk_head("MThd", 5).u16(1).u16(1).u16(0x01E0).track(note_track(60))})
     EXPECT_EQ(load(refused), nullptr);
   for (size_t size = 0; size < 14; ++size) EXPECT_EQ(load(file.prefix(size)), nullptr) << size;
-  EXPECT_EQ(sequence_load(nullptr), internal::load_sequence_from_memory(nullptr, 1));
+  EXPECT_EQ(sequence_load(nullptr), sequence_load_from_memory(nullptr, 1));
   EXPECT_EQ(sequence_load(TempFile::unique_path("missing.mid").c_str()), nullptr);
   EXPECT_EQ(sequence_load(std::filesystem::temp_directory_path().string().c_str()), nullptr);
   EXPECT_EQ(sequence_load("/dev/zero"), nullptr);  // read only as far as the header check

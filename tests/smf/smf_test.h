@@ -12,7 +12,6 @@
 #include <set>
 #include <sstream>
 
-#include "smf/reader.h"
 #include "support/midi_bytes.h"
 #include "support/sequence_check.h"
 #include "tactus/smf.h"
@@ -33,7 +32,7 @@ using SequencePtr = std::unique_ptr<Sequence, SequenceDeleter>;
 inline SequencePtr load(const MidiBytes& file) {
   static int count = 0;
   const Bytes exact = file.data();
-  SequencePtr sequence(internal::load_sequence_from_memory(exact.data(), exact.size()));
+  SequencePtr sequence(sequence_load_from_memory(exact.data(), exact.size()));
   TempFile on_disk("load.mid", file);
   EXPECT_EQ(describe_sequence(SequencePtr(sequence_load(on_disk.path())).get()),
             describe_sequence(sequence.get()));
