@@ -15,8 +15,8 @@ TEST_F(Fields, ValuesAreStoredForTheirKindOnlyAndDataIsCopied) {
   EXPECT_EQ(note_on_set_note(on, 99) + note_off_set_channel(on, 3) + note_off_get_velocity(on), -2);
   EXPECT_EQ(note_on_get_note(on) + note_on_get_channel(on), 399);
   Bytes bytes = {0xF0, 0x7E, 0x7F, 0xF7};
-  EXPECT_EQ(sysex_new(track1, 0, 0, bytes.data()), sysex_new(track1, 0, 4, nullptr));
-  EXPECT_EQ(meta_new(track1, 0, 0x01, -1, bytes.data()), meta_new(track1, 0, 0x01, 2, nullptr));
+  EXPECT_EQ(sysex_new(track1, 0, 0, bytes.data()), sysex_new(track1, 0, 1, nullptr));
+  EXPECT_EQ(meta_new(track1, 0, 0x01, -1, bytes.data()), meta_new(track1, 0, 0x01, 1, nullptr));
   EXPECT_EQ(track_get_first_event(track1), nullptr);
   Event* sysex = sysex_new(track0, 0, 4, bytes.data());
   bytes[1] = 0;

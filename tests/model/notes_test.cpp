@@ -57,9 +57,9 @@ TEST_F(Notes, EachSideReadsAndWritesItsOwnFormsAndRefusesTheRest) {
 TEST_F(Notes, SearchesTakeTheNearestPartnerOfTheirTrackChannelAndNote) {
   Event* first_start = note_on_new(track0, 0, 0, 60, 100);
   Event* second_start = note_on_new(track0, 10, 0, 60, 100);
-  note_off_new(track0, 15, 1, 60, 0);  // other channel
-  note_off_new(track0, 16, 0, 61, 0);  // other note
-  note_off_new(track1, 17, 0, 60, 0);  // other track
+  note_on_new(track0, 15, 1, 60, 100);  // another channel's start
+  note_off_new(track0, 16, 0, 61, 0);   // other note
+  note_off_new(track1, 17, 0, 60, 0);   // other track
   Event* first_end = note_off_new(track0, 20, 0, 60, 0);
   Event* second_end = note_on_new(track0, 30, 0, 60, 0);
   note_on_new(track0, 35, 0, 60, 100);

@@ -149,8 +149,9 @@ TEST(StatedValues, Records) {
   MbtPosition* mbt = mbt_position_new();
   HmsPosition* hms = hms_position_new();
   HmsfPosition* hmsf = hmsf_position_new();
-  EXPECT_EQ(std::string(mbt_position_to_string(mbt)) + " " + hms_position_to_string(hms),
-            "1:1:0.000 0:00:00.000");
+  EXPECT_EQ(std::string(mb_position_to_string(mb)) + " " + mbt_position_to_string(mbt) + " " +
+                hms_position_to_string(hms) + " " + hmsf_position_to_string(hmsf),
+            "1:1.000 1:1:0.000 0:00:00.000 0:00:00:0.000");
   // Whole numbers are clamped to 32 bits; a text form keeps 31 characters.
   EXPECT_EQ(mb_position_parse(mb, "-2147483648:-1e30") + mbt_position_parse(mbt, "-0:-2147483649:3e38") +
                 hms_position_parse(hms, "1:2:3.5") +
