@@ -125,7 +125,7 @@ Sequence* sequence_of(int file) {
 
 // Any change drops the time index; this one changes nothing else.
 void make_index_out_of_date(Sequence* sequence) {
-  tactus::sequence_set_format(sequence, tactus::sequence_get_format(sequence));
+  tactus::sequence_set_resolution(sequence, tactus::sequence_get_resolution(sequence));
 }
 
 void BM_LoadAndWalk(benchmark::State& state, int file) {

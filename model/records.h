@@ -48,10 +48,10 @@ struct Track {
   Track* next;
   Event* first_event;
   Event* last_event;
-  Event** metas;
-  size_t meta_count;
-  size_t meta_capacity;
-  bool metas_incomplete;
+  Event** metas = nullptr;
+  size_t meta_count = 0;
+  size_t meta_capacity = 0;
+  bool metas_incomplete = false;
 };
 
 // Events are carved out of slabs owned by their sequence, so that loading a
@@ -124,10 +124,11 @@ struct Sequence {
 
 namespace internal {
 
-// Every change to a sequence's header values or track list, and to the META
-// events of its first track, ends here, so that the time index derived from
-// them is known to be out of date. The index reads nothing else: notes added
-// to a format-0 file leave it standing, and so do events of other tracks.
+// Every change to a sequence's division values or track list, and to the
+// META events of its first track, ends here, so that the time index derived
+// from them is known to be out of date. The index reads nothing else: the
+// format, notes added to a format-0 file and events of other tracks leave it
+// standing.
 inline void note_change(Sequence* sequence) { ++sequence->generation; }
 inline void note_change(Event* event) {
   if (event->kind == META && event->track == event->track->sequence->first_track)
@@ -158,11 +159,10 @@ void drop_meta_array(Track* track);
 
 // Loading fast path. append_event_to_track links the event at the end of its
 // track only, and in its track's array (its tick must not be below the
-// track's last tick; its bytes, if any, already set) and raises the end tick; link_sequence_order then builds
-// the sequence order of a sequence whose sequence list is empty by a stable
-// merge of the track lists: by tick, equal ticks by track number, then track
-// order. The result equals inserting every event track after track with
-// insert_event.
+// track's last tick; its bytes, if any, already set) and raises the end
+// tick; link_sequence_order then builds the sequence order of a sequence whose sequence list is empty by a
+// stable merge of the track lists: by tick, equal ticks by track number, then track order. The result equals
+// inserting every event track after track with insert_event.
 void append_event_to_track(Event* event);
 void link_sequence_order(Sequence* sequence);
 

@@ -66,7 +66,6 @@ int32_t sequence_get_format(Sequence* sequence) { return sequence != nullptr ? s
 int32_t sequence_set_format(Sequence* sequence, int32_t format) {
   if (sequence == nullptr) return -1;
   sequence->format = format;
-  internal::note_change(sequence);
   return 0;
 }
 
@@ -136,9 +135,8 @@ Event* sequence_get_last_event(Sequence* sequence) {
 
 Track* sequence_add_track(Sequence* sequence) {
   if (sequence == nullptr) return nullptr;
-  Track* track = new (std::nothrow) Track{
-      sequence, sequence->track_count, 0, sequence->last_track, nullptr, nullptr, nullptr, nullptr, 0, 0,
-      false};
+  Track* track = new (std::nothrow)
+      Track{sequence, sequence->track_count, 0, sequence->last_track, nullptr, nullptr, nullptr};
   if (track == nullptr) return nullptr;
   if (sequence->last_track != nullptr) {
     sequence->last_track->next = track;

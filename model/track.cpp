@@ -57,8 +57,8 @@ int32_t track_set_end_tick(Track* track, int32_t tick) {
 Track* track_new_before(Track* track) {
   if (track == nullptr) return nullptr;
   Sequence* sequence = track->sequence;
-  Track* added = new (std::nothrow)
-      Track{sequence, track->number, 0, track->previous, track, nullptr, nullptr, nullptr, 0, 0, false};
+  Track* added =
+      new (std::nothrow) Track{sequence, track->number, 0, track->previous, track, nullptr, nullptr};
   if (added == nullptr) return nullptr;
   if (track->previous != nullptr) {
     track->previous->next = added;

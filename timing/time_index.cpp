@@ -120,7 +120,7 @@ struct MarkerPart {
       by_text.push_back({marker_get_text(event), event_get_tick(event)});
     }
     std::stable_sort(by_text.begin(), by_text.end(),
-                     [](const Marker& a, const Marker& b) { return std::strcmp(a.text, b.text) < 0; });
+                     [](const Marker& a, const Marker& b) { return text_before(a, b.text); });
   }
 };
 
