@@ -17,7 +17,7 @@ int32_t replace_bytes(Event* event, const unsigned char* bytes, size_t count, si
   std::memset(copy + count, 0, size - count);
   std::free(event->bytes);
   event->bytes = copy;
-  internal::note_change(event);
+  internal::invalidate_time_index(event);
   return 0;
 }
 

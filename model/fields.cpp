@@ -12,7 +12,7 @@ int32_t get_word(Event* event, int32_t kind, int32_t Event::*word) {
 int32_t set_word(Event* event, int32_t kind, int32_t Event::*word, int32_t value) {
   if (event == nullptr || event->kind != kind) return -1;
   event->*word = value;
-  internal::note_change(event);
+  internal::invalidate_time_index(event);
   return 0;
 }
 

@@ -68,7 +68,7 @@ void insert_event(Event* event) {
   Track* track = event->track;
   Sequence* sequence = track->sequence;
   int32_t tick = event->tick;
-  note_change(event);
+  invalidate_time_index(event);
 
   Event* before = track->last_event;
   while (before != nullptr && before->tick > tick) before = before->previous_in_track;
@@ -109,7 +109,7 @@ void insert_event(Event* event) {
 void detach_event(Event* event) {
   Track* track = event->track;
   Sequence* sequence = track->sequence;
-  note_change(event);
+  invalidate_time_index(event);
   if (event->kind == META) unlist_meta(event);
 
   if (event->previous_in_track != nullptr) {
@@ -137,7 +137,7 @@ void detach_event(Event* event) {
 
 void append_event_to_track(Event* event) {
   Track* track = event->track;
-  note_change(event);
+  invalidate_time_index(event);
   event->previous_in_track = track->last_event;
   event->next_in_track = nullptr;
   if (track->last_event != nullptr) {

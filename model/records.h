@@ -115,7 +115,7 @@ struct Sequence {
   HmsPosition* hms_scratch;
   HmsfPosition* hmsf_scratch;
   EventPool pool;
-  // Counts the changes that the time index depends on (see note_change).
+  // Counts the changes that the time index depends on (see invalidate_time_index).
   // The index was built for one count and is rebuilt when the count has
   // moved on. Owned; null until first used.
   uint64_t generation;
@@ -129,10 +129,10 @@ namespace internal {
 // from them is known to be out of date. The index reads nothing else: the
 // format, notes added to a format-0 file and events of other tracks leave it
 // standing.
-inline void note_change(Sequence* sequence) { ++sequence->generation; }
-inline void note_change(Event* event) {
+inline void invalidate_time_index(Sequence* sequence) { ++sequence->generation; }
+inline void invalidate_time_index(Event* event) {
   if (event->kind == META && event->track == event->track->sequence->first_track)
-    note_change(event->track->sequence);
+    invalidate_time_index(event->track->sequence);
 }
 
 // Releases a sequence's time index (timing/time_index.cpp); null is allowed.

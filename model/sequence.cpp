@@ -76,7 +76,7 @@ int32_t sequence_get_division_type(Sequence* sequence) {
 int32_t sequence_set_division_type(Sequence* sequence, int32_t division_type) {
   if (sequence == nullptr) return -1;
   sequence->division_type = division_type;
-  internal::note_change(sequence);
+  internal::invalidate_time_index(sequence);
   return 0;
 }
 
@@ -87,7 +87,7 @@ int32_t sequence_get_resolution(Sequence* sequence) {
 int32_t sequence_set_resolution(Sequence* sequence, int32_t resolution) {
   if (sequence == nullptr) return -1;
   sequence->resolution = resolution;
-  internal::note_change(sequence);
+  internal::invalidate_time_index(sequence);
   return 0;
 }
 
@@ -98,7 +98,7 @@ int32_t sequence_get_beat_resolution(Sequence* sequence) {
 int32_t sequence_set_beat_resolution(Sequence* sequence, int32_t beat_resolution) {
   if (sequence == nullptr) return -1;
   sequence->beat_resolution = beat_resolution;
-  internal::note_change(sequence);
+  internal::invalidate_time_index(sequence);
   return 0;
 }
 
@@ -109,7 +109,7 @@ float sequence_get_frame_rate(Sequence* sequence) {
 int32_t sequence_set_frame_rate(Sequence* sequence, float frame_rate) {
   if (sequence == nullptr) return -1;
   sequence->frame_rate = frame_rate;
-  internal::note_change(sequence);
+  internal::invalidate_time_index(sequence);
   return 0;
 }
 
@@ -145,7 +145,7 @@ Track* sequence_add_track(Sequence* sequence) {
   }
   sequence->last_track = track;
   ++sequence->track_count;
-  internal::note_change(sequence);
+  internal::invalidate_time_index(sequence);
   return track;
 }
 

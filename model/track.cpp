@@ -15,7 +15,7 @@ void shift_numbers_from(Track* track, int32_t by) {
 int32_t track_free(Track* track) {
   if (track == nullptr) return -1;
   Sequence* sequence = track->sequence;
-  internal::note_change(sequence);
+  internal::invalidate_time_index(sequence);
   shift_numbers_from(track->next, -1);
   --sequence->track_count;
   if (track->previous != nullptr) {
@@ -68,7 +68,7 @@ Track* track_new_before(Track* track) {
   track->previous = added;
   shift_numbers_from(track, 1);
   ++sequence->track_count;
-  internal::note_change(sequence);
+  internal::invalidate_time_index(sequence);
   return added;
 }
 

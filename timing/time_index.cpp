@@ -102,28 +102,6 @@ struct MeterPart {
   }
 };
 
-struct Marker {
-  const char* text;  // the event's own payload, valid while the index is
-  int32_t tick;
-};
-
-bool text_before(const Marker& marker, const char* name) { return std::strcmp(marker.text, name) < 0; }
-
-// The markers sorted by text; markers of equal text stay in track order.
-struct MarkerPart {
-  std::vector<Marker> by_text;
-
-  void build(Sequence* sequence) {
-    *this = {};
-    FirstTrackMetas markers(sequence, kMarkerMeta, MetaSource::kMetaArray);
-    for (Event* event; (event = markers.next()) != nullptr;) {
-      by_text.push_back({marker_get_text(event), event_get_tick(event)});
-    }
-    std::stable_sort(by_text.begin(), by_text.end(),
-                     [](const Marker& a, const Marker& b) { return text_before(a, b.text); });
-  }
-};
-
 // A part is valid for the generation it was built for; a sequence's count
 // starts at 0, so a new part waits for a count that never comes.
 constexpr uint64_t kNeverBuilt = UINT64_MAX;
@@ -139,7 +117,6 @@ struct Built {
 struct TimeIndex {
   Built<TempoPart> tempo;
   Built<MeterPart> meter;
-  Built<MarkerPart> markers;
 };
 
 void free_time_index(TimeIndex* index) { delete index; }
@@ -220,11 +197,11 @@ SignatureStep signature_not_after(Sequence* sequence, const BarPosition& target,
 }
 
 int32_t marker_tick(Sequence* sequence, const char* name) {
-  if (const MarkerPart* part = current(sequence, &TimeIndex::markers)) {
-    const auto found = std::lower_bound(part->by_text.begin(), part->by_text.end(), name, text_before);
-    return found != part->by_text.end() && std::strcmp(found->text, name) == 0 ? found->tick : -1;
-  }
-  FirstTrackMetas markers(sequence, kMarkerMeta, MetaSource::kTrack);
+  // Markers are looked up rarely (once for each end of a playback range), so
+  // they are not indexed: a pass over the first track's META array is cheap,
+  // and it reads every marker's text as it stands now, so a payload changed
+  // in place can only affect its own marker.
+  FirstTrackMetas markers(sequence, kMarkerMeta, MetaSource::kMetaArray);
   for (Event* event; (event = markers.next()) != nullptr;) {
     // Every marker has a payload, at least the 0 byte after it.
     if (std::strcmp(marker_get_text(event), name) == 0) return event_get_tick(event);

@@ -1,10 +1,11 @@
 // Lookups over the tempo, time-signature and marker events of the first
-// track. Each gives exactly what a walk from the first event would give, in
-// O(log n) of those events: a sequence keeps the steps of the walks in its
-// time index, built on first use and built again after a change that can
-// alter a result (see note_change). The building reads the first track's
-// META array, in time proportional to its META events. When there is no
-// memory for the index, the lookups walk the track itself.
+// track. Each gives exactly what a walk from the first event would give. The
+// tempo and meter lookups take O(log n) of those events: a sequence keeps
+// the steps of the walks in its time index, built on first use and built
+// again after a change that can alter a result (see invalidate_time_index).
+// The building reads the first track's META array, in time proportional to
+// its META events. When there is no memory for the index, the lookups walk
+// the track itself.
 #ifndef TACTUS_TIMING_TIME_INDEX_H
 #define TACTUS_TIMING_TIME_INDEX_H
 
@@ -35,7 +36,7 @@ SignatureStep signature_not_after(Sequence* sequence, const BarPosition& target,
                                   BarPosition BarPositions::*notation);
 
 // The tick of the first marker of the first track whose text is `name`; -1
-// if there is none.
+// if there is none. A pass over the first track's META events, not indexed.
 int32_t marker_tick(Sequence* sequence, const char* name);
 
 }  // namespace tactus::internal

@@ -3,14 +3,20 @@
 // positions through its time-signature events. Before the first tempo event
 // the tempo is 120 beats per minute, before the first time signature 4/4.
 //
-// Every conversion costs O(log n) of the first track's tempo, time-signature
-// and marker events, and O(1) for ticks asked in order. The sequence keeps
-// an index of those events for this, built by the first conversion that
-// needs it and dropped by any change made through the library that could
-// alter a result (events of the first track, the track list, the division
-// type, resolution, beat resolution or frame rate); payload bytes changed in
-// place through meta_get_data are not noticed. Results are bit for bit those
-// of walking the first track from its first event on every call.
+// Every conversion between ticks and beats, seconds or positions costs
+// O(log n) of the first track's tempo and time-signature events, and O(1)
+// for ticks asked in order. For this the sequence keeps an index of those
+// events, built by the first conversion that needs it and dropped by any
+// change made through the library that could alter a result (events of the
+// first track, the track list, the division type, resolution, beat
+// resolution or frame rate); payload bytes changed in place through
+// meta_get_data are not noticed. Results are bit for bit those of walking
+// the first track from its first event on every call. A marker lookup reads
+// the first track's meta events as they stand, in time proportional to them.
+//
+// Threads: conversions build and keep state inside the Sequence (the index,
+// the scratch records of the text forms), so, as for every other operation,
+// one thread at a time uses a Sequence, for conversions too.
 #ifndef TACTUS_TIMING_H
 #define TACTUS_TIMING_H
 
