@@ -91,7 +91,7 @@ class JackClient {
   // Set again when the server changes the period size.
   std::atomic<uint64_t> period_ns_{0};
   // Read by the callback; a slot is filled once its port is ready and
-  // emptied a period before the port goes.
+  // emptied before the port goes (see remove).
   std::vector<std::atomic<JackOutput*>> outputs_;
   int ports_opened_ = 0;
 };
