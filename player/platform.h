@@ -71,6 +71,11 @@ class Platform {
   // once remove_interrupt_handler returns, no call is running or to come.
   virtual void install_interrupt_handler(Notification interrupt) = 0;
   virtual void remove_interrupt_handler() = 0;
+
+  // Null while the open outputs can deliver; once an output can deliver
+  // nothing any more (its MIDI system has gone away), the reason as a short
+  // sentence. The platform wakes the waiting player when that happens.
+  virtual const char* output_failure() { return nullptr; }
 };
 
 // The platform of this build (POSIX or Windows), created on first use.

@@ -49,6 +49,14 @@ class Playback {
     static_cast<Playback*>(playback)->platform_.wake();
   }
 
+  // An output that can deliver nothing any more ends the waiting as an
+  // interrupt does: the rest goes out at once to the ports that still take
+  // it, and the run reports the failure afterwards.
+  void wait(uint32_t timeout_ms) {
+    platform_.wait(timeout_ms);
+    if (platform_.output_failure() != nullptr) interrupted_.store(true);
+  }
+
   void walk() {
     for (Event* event = sequence_get_first_event(sequence_); event != nullptr;
          event = event_get_next_in_sequence(event)) {
@@ -64,7 +72,7 @@ class Playback {
     const uint32_t start = platform_.clock_ms();
     uint32_t elapsed = 0;
     while (!interrupted_.load()) {
-      platform_.wait(limit - elapsed);
+      wait(limit - elapsed);
       elapsed = platform_.clock_ms() - start;
       if (elapsed >= limit) break;
     }
@@ -114,7 +122,7 @@ class Playback {
       }
       const uint32_t elapsed = now - clock_origin_;
       if (elapsed >= due_time) return;
-      platform_.wait(std::min(due_time - elapsed, kLongestTimedWait));
+      wait(std::min(due_time - elapsed, kLongestTimedWait));
     }
   }
 

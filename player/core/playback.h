@@ -15,9 +15,9 @@ namespace tactus::player {
 // not sent). Events with from_tick <= tick <= to_tick are in range (a
 // negative bound is no bound) and are sent at their due time; the others
 // are not waited for, and only those that are no notes are sent, at once.
-// After an interrupt the rest goes out at once without note starts. Then the
-// ports stay open for extra_time seconds, and every note still sounding gets
-// a note end.
+// After an interrupt, or once an output fails (Platform::output_failure),
+// the rest goes out at once without note starts. Then the ports stay open
+// for extra_time seconds, and every note still sounding gets a note end.
 void play_sequence(Platform& platform, Sequence* sequence, std::span<MidiPort* const> track_ports,
                    int32_t from_tick, int32_t to_tick, float extra_time);
 

@@ -54,6 +54,12 @@ int run(int argc, char** argv, Platform& platform, FILE* out, FILE* err) {
 
   play_sequence(platform, sequence.get(), track_ports, from_tick, to_tick, options.extra_time);
   ports.close_all();
+  // An output that stopped delivering during the run makes it a failure,
+  // however little of the file was left when it happened.
+  if (const char* failure = platform.output_failure()) {
+    std::fprintf(err, "Error:  %s\n", failure);
+    return 1;
+  }
   return 0;
 }
 

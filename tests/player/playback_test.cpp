@@ -201,6 +201,15 @@ TEST_F(Playback, AnInterruptDuringAWaitOrJustBeforeOneEndsItAtOnce) {
   EXPECT_EQ(platform.now() - start_, 50u);
 }
 
+TEST_F(Playback, AFailedOutputEndsTheWaitingAsAnInterruptDoes) {
+  add(track0, "0:90 3C 64, 96:90 3D 64, 192:80 3C 00, 480:B0 01 02");
+  platform.fail_outputs_at(130, "gone");  // while waiting for 200 ms
+  play(-1, -1, 2.0f);
+  EXPECT_EQ(sent(), "0 903C64, 100 903D64, 130 803C00, 130 B00102, 130 803D00");
+  EXPECT_EQ(platform.wait_limits, (Limits{100, 100}));
+  EXPECT_EQ(platform.now() - start_, 130u);
+}
+
 TEST_F(Playback, TheWalkGoesOnWhenThePortIsDoneEvenAfterAnInterrupt) {
   platform.long_messages = LongMessages::kDoneLater;
   platform.long_message_delay = 300;

@@ -111,6 +111,15 @@ TEST_F(Run, UsageAndErrorMessagesWithTheirStreamsAndStatus) {
             "Usage:  /opt/bin/player" + kUsage.substr(std::string("Usage:  tactus").size()));
 }
 
+TEST_F(Run, AnOutputThatFailsDuringTheRunEndsItWithItsMessageAfterClosing) {
+  platform.fail_outputs_at(1000, "The outputs are gone.");
+  const Outcome outcome = run_tactus(platform, {"--extra-time", "5", song.path()});
+  EXPECT_EQ(outcome.status, 1);
+  EXPECT_EQ(outcome.out, "");
+  EXPECT_EQ(outcome.err, "Error:  The outputs are gone.\n");
+  EXPECT_EQ(platform.log, "open -1, install, remove, close -1");
+}
+
 TEST_F(Run, DevicesOfTheTracksAndTheOrderOfOpeningAndClosing) {
   constexpr int32_t D = kDefaultDevice;
   constexpr int32_t S = kSilent;

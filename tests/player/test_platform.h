@@ -1,6 +1,6 @@
 // The player's test platform: a virtual clock that moves only while the
 // player waits, devices by name, a record of ports and messages; interrupts,
-// wake-ups and long-message completions are scripted.
+// wake-ups, long-message completions and failing outputs are scripted.
 #ifndef TACTUS_TESTS_PLAYER_TEST_PLATFORM_H
 #define TACTUS_TESTS_PLAYER_TEST_PLATFORM_H
 
@@ -57,6 +57,14 @@ class TestPlatform : public Platform {
   void wake_at(uint64_t time) {
     actions_.push_back({time, [this] { wake(); }});
   }
+  // From a virtual time on, output_failure() gives `reason`; the waiter is
+  // woken.
+  void fail_outputs_at(uint64_t time, std::string reason) {
+    actions_.push_back({time, [this, reason] {
+                          failure_ = reason;
+                          wake();
+                        }});
+  }
 
   // What happened, in order; the log reads "open 0, open -1, install,
   // remove, close 0, close -1".
@@ -80,6 +88,7 @@ class TestPlatform : public Platform {
   void wake() override { wake_pending_ = true; }
   void install_interrupt_handler(Notification interrupt) override;
   void remove_interrupt_handler() override;
+  const char* output_failure() override { return failure_.empty() ? nullptr : failure_.c_str(); }
 
  private:
   struct Action {
@@ -100,6 +109,7 @@ class TestPlatform : public Platform {
   std::vector<std::unique_ptr<int32_t>> ports_;
   Notification interrupt_;
   int interrupt_wait_index_ = -1;
+  std::string failure_;
 };
 
 }  // namespace tactus::player::testing

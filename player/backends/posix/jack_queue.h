@@ -1,7 +1,6 @@
 // The messages of one JACK output port on their way from the main thread to
-// the process callback: a jack_ringbuffer (lock-free for one writer and one
-// reader) of records, each the frame at which the message was sent, its
-// length and its bytes.
+// the process callback: a lock-free ring of records, each the frame at which
+// the message was sent, its length and its bytes.
 //
 // The callback writes each message one period after the frame at which it
 // was sent. A message sent during a period can only be taken in the next
@@ -11,10 +10,10 @@
 #ifndef TACTUS_PLAYER_BACKENDS_POSIX_JACK_QUEUE_H
 #define TACTUS_PLAYER_BACKENDS_POSIX_JACK_QUEUE_H
 
-#include <jack/ringbuffer.h>
-
 #include <cstddef>
 #include <cstdint>
+
+#include "player/backends/posix/byte_ring.h"
 
 namespace tactus::player::posix {
 
@@ -34,12 +33,9 @@ class JackQueue {
  public:
   // Records of `capacity` bytes in all: the largest message and its head.
   explicit JackQueue(size_t capacity);
-  ~JackQueue();
-  JackQueue(const JackQueue&) = delete;
-  JackQueue& operator=(const JackQueue&) = delete;
 
   // False when the ring could not be allocated.
-  bool usable() const { return ring_ != nullptr; }
+  bool usable() const { return ring_.usable(); }
   size_t largest_message() const { return largest_message_; }
 
   // Main thread. Queues a message sent at `sent_frame` (JACK's frame time);
@@ -59,7 +55,7 @@ class JackQueue {
     uint32_t length;
   };
 
-  jack_ringbuffer_t* ring_;
+  ByteRing ring_;
   size_t largest_message_ = 0;
 };
 

@@ -31,7 +31,10 @@ size_t short_message_length(uint32_t message) {
 
 }  // namespace
 
-PosixPlatform::PosixPlatform() { silence_system_diagnostics(); }
+PosixPlatform::PosixPlatform() {
+  silence_system_diagnostics();
+  jack_.notify_when_gone({[](void* pipe) { static_cast<WakePipe*>(pipe)->wake(); }, &wake_pipe_});
+}
 
 const std::vector<OutputDevice>& PosixPlatform::devices() {
   if (!devices_) devices_ = list_output_devices(jack_);
@@ -112,6 +115,12 @@ void PosixPlatform::install_interrupt_handler(Notification interrupt) {
 void PosixPlatform::remove_interrupt_handler() {
   remove_interrupt_signals();
   priority_.restore();
+}
+
+// An ALSA or CoreMIDI port whose destination goes away refuses each message
+// on its own; a JACK server that goes takes every JACK port with it.
+const char* PosixPlatform::output_failure() {
+  return jack_.lost() ? "Lost the connection to the JACK server." : nullptr;
 }
 
 }  // namespace posix

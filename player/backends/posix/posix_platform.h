@@ -42,6 +42,7 @@ class PosixPlatform final : public Platform {
   void wake() override;
   void install_interrupt_handler(Notification interrupt) override;
   void remove_interrupt_handler() override;
+  const char* output_failure() override;
 
  private:
   // Listed once, at first use, so that the numbers stay the same for the
@@ -50,8 +51,9 @@ class PosixPlatform final : public Platform {
   int32_t default_device();
   bool send_bytes(MidiPort& port, const unsigned char* bytes, size_t length);
 
-  JackClient jack_;
+  // The pipe outlives the JACK client, whose shutdown notification wakes it.
   WakePipe wake_pipe_;
+  JackClient jack_;
   std::optional<std::vector<OutputDevice>> devices_;
   Notification interrupt_;
   PlaybackPriority priority_;
