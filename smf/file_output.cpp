@@ -16,6 +16,7 @@
 #else
 #include <fcntl.h>
 #include <limits.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #ifdef __linux__
@@ -206,6 +207,10 @@ bool grow_with_zeros(int descriptor, off_t from, off_t to) {
 }
 
 bool reserve(int descriptor, int64_t old_length, uint64_t length) {
+  // A file size limit fails every write beyond it, over old bytes too.
+  rlimit limit{};
+  if (getrlimit(RLIMIT_FSIZE, &limit) == 0 && limit.rlim_cur != RLIM_INFINITY && length > limit.rlim_cur)
+    return false;
 #ifdef __linux__
   const int error = posix_fallocate(descriptor, 0, static_cast<off_t>(length));
   if (error == 0) return true;
