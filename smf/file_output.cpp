@@ -287,6 +287,7 @@ Temporary open_temporary(FileOutput& output, size_t prefix, int existing, const 
       break;
     }
     if (previous == nullptr || copy_owner_and_attributes(descriptor, existing, *previous)) {
+      output.regular = true;
       if (attach_stream(output, descriptor)) return Temporary::kOpened;
     } else {
       result = Temporary::kNotAllowed;
@@ -301,10 +302,7 @@ Temporary open_temporary(FileOutput& output, size_t prefix, int existing, const 
 
 // A name with no file yet.
 bool open_new(FileOutput& output, size_t prefix) {
-  if (output.folder >= 0) {
-    output.regular = true;
-    return open_temporary(output, prefix, -1, nullptr) == Temporary::kOpened;
-  }
+  if (output.folder >= 0) return open_temporary(output, prefix, -1, nullptr) == Temporary::kOpened;
   // A folder that cannot be opened cannot be synced after a rename: the file
   // is made under its own name instead, and removed again if the save fails.
   const int descriptor = create_new_file(output.target.c_str());

@@ -23,7 +23,7 @@
 
 namespace tactus::test {
 #ifdef __linux__
-std::vector<ino_t> synced_folders;
+std::vector<ino_t> synced_files;
 #endif
 namespace {
 
@@ -155,10 +155,12 @@ TEST(WriterReplacement, AReplacementKeepsAttributesAndSyncsItsFolder) {
   const std::string path = directory.file("song.mid");
   struct stat before {};
   struct stat after {};
-  synced_folders.clear();
+  synced_files.clear();
   EXPECT_EQ(sequence_save(sequence.get(), path.c_str()), 0);
-  EXPECT_EQ(stat(directory.file("").c_str(), &after), 0);
-  EXPECT_NE(std::find(synced_folders.begin(), synced_folders.end(), after.st_ino), synced_folders.end());
+  for (const std::string& name : {path, directory.file("")}) {
+    EXPECT_EQ(stat(name.c_str(), &after), 0);
+    EXPECT_NE(std::find(synced_files.begin(), synced_files.end(), after.st_ino), synced_files.end()) << name;
+  }
   for (const bool with_attribute : {false, true}) {
     if (with_attribute && setxattr(path.c_str(), "user.tactus", "kept", 4, 0) != 0)
       GTEST_SKIP() << "no attributes";
@@ -230,11 +232,11 @@ TEST(WriterFailures, AFailedWriteKeepsTheOldFileAndOthersAreWrittenInPlace) {
 }  // namespace tactus::test
 
 #ifdef __linux__
-// Every folder a save syncs, seen by standing in for the C library's fsync.
+// Every file and folder a save syncs, seen by standing in for the C
+// library's fsync.
 extern "C" int fsync(int descriptor) {
   struct stat status {};
-  if (fstat(descriptor, &status) == 0 && S_ISDIR(status.st_mode))
-    tactus::test::synced_folders.push_back(status.st_ino);
+  if (fstat(descriptor, &status) == 0) tactus::test::synced_files.push_back(status.st_ino);
   return static_cast<int>(syscall(SYS_fsync, descriptor));
 }
 #endif
