@@ -19,15 +19,17 @@ namespace {
 
 using internal::WriterSink;
 
-// The content length of every track chunk, in track order; false when the
-// sequence cannot be written faithfully.
-bool measure_tracks(Sequence* sequence, std::vector<uint32_t>& lengths) {
+// The content length of every track chunk, in track order, and the size of
+// the whole file; false when the sequence cannot be written faithfully.
+bool measure_tracks(Sequence* sequence, std::vector<uint32_t>& lengths, uint64_t& size) {
   WriterSink header(nullptr);
   if (!internal::writer_put_header(header, sequence)) return false;
+  size = header.count();
   for (Track* track = sequence_get_first_track(sequence); track != nullptr; track = track_get_next(track)) {
     WriterSink content(nullptr);
     if (!internal::writer_put_track_content(content, track) || content.count() > UINT32_MAX) return false;
     lengths.push_back(static_cast<uint32_t>(content.count()));
+    size += 8 + content.count();  // "MTrk" and the length before the content
   }
   return true;
 }
@@ -44,9 +46,10 @@ void put_sequence(WriterSink& sink, Sequence* sequence, const std::vector<uint32
 
 int32_t save(Sequence* sequence, const char* filename) {
   std::vector<uint32_t> lengths;
-  if (!measure_tracks(sequence, lengths)) return -1;
+  uint64_t size = 0;
+  if (!measure_tracks(sequence, lengths, size)) return -1;
   internal::FileOutput output;
-  if (!internal::file_output_open(output, filename)) return -1;
+  if (!internal::file_output_open(output, filename, size)) return -1;
   // Nothing below allocates, so nothing can throw while a file is open.
   WriterSink sink(output.stream);
   put_sequence(sink, sequence, lengths);

@@ -3,18 +3,28 @@
 // whole, keeping its permissions and the links that lead to it.
 #include "tests/smf/smf_test.h"
 
-#ifndef _WIN32
+#ifdef __linux__
+#include <linux/filter.h>
+#include <linux/seccomp.h>
 #include <signal.h>
+#include <sys/prctl.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/syscall.h>
 #include <sys/sysmacros.h>
 #include <sys/wait.h>
+#include <sys/xattr.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <cstddef>
 #include <tuple>
 #endif
 
 namespace tactus::test {
+#ifdef __linux__
+std::vector<ino_t> synced_files;
+#endif
 namespace {
 
 namespace fs = std::filesystem;
@@ -60,87 +70,149 @@ TEST(WriterRefusals, ValuesTheFileCannotHoldWriteNothing) {
   EXPECT_EQ(sequence_save(sequence.get(), fs::temp_directory_path().string().c_str()), -1);
 }
 
-#ifndef _WIN32
-// The new file is written beside the old one under a temporary name that no
-// file there has yet, then renamed over it, with the old file's mode, owner
-// and group; a symbolic link stays a link.
-TEST(WriterReplacement, TheOldFileIsReplacedWholeWithItsModeOwnerAndLinks) {
-  ScratchDirectory directory;
-  SequencePtr sequence = small_sequence();
-  const Bytes expected = saved_bytes(sequence.get());
-  const std::string taken = ".tactus-" + std::to_string(getpid()) + "-0.tmp";
-  write_bytes(directory.file(taken), kOld);
-  for (fs::perms mode : {fs::perms(0640), fs::perms(0444)}) {
-    write_bytes(directory.file("real.mid"), Bytes(10000, 0xAA));  // longer than the new content
-    fs::permissions(directory.file("real.mid"), mode);
-    EXPECT_TRUE(geteuid() != 0 || chown(directory.file("real.mid").c_str(), 65534, 65534) == 0);
-    fs::create_symlink("real.mid", directory.file("link.mid"));
-    EXPECT_EQ(sequence_save(sequence.get(), directory.file("link.mid").c_str()), 0);
-    EXPECT_TRUE(fs::is_symlink(directory.file("link.mid")));
-    EXPECT_EQ(fs::status(directory.file("real.mid")).permissions(), mode);
-    struct stat status {};
-    EXPECT_EQ(stat(directory.file("real.mid").c_str(), &status), 0);
-    EXPECT_TRUE(geteuid() != 0 || status.st_uid + status.st_gid == 2 * 65534u);
-    EXPECT_EQ(read_file(directory.file("real.mid")), expected);
-    EXPECT_EQ(directory.entries(), (std::set<std::string>{taken, "link.mid", "real.mid"}));
-    fs::remove(directory.file("link.mid")), fs::remove(directory.file("real.mid"));
-  }
-  EXPECT_EQ(read_file(directory.file(taken)), kOld);
-}
+#ifdef __linux__
+enum Conditions { kAsIs = 0, kAsNobody = 1, kFullDisk = 2, kNoChown = 4 };
 
-// A save by the user nobody in a child process, from root; the exit status
-// carries its result.
-int save_as_nobody(Sequence* sequence, const std::string& path) {
+// A save in a child process: as the user nobody (when run as root), with a
+// file size limit standing in for a full disk, or with changes of owner
+// refused as some network file systems do. The exit status carries the
+// result; -2 when the conditions could not be set.
+int save_in_child(Sequence* sequence, const std::string& path, int conditions) {
   const pid_t child = fork();
-  if (child == 0)
-    _exit(setgid(65534) == 0 && setuid(65534) == 0 && sequence_save(sequence, path.c_str()) == 0 ? 0 : 1);
+  if (child == 0) {
+    const rlimit limit{4096, 4096};
+    sock_filter rules[] = {BPF_STMT(BPF_LD | BPF_W | BPF_ABS, offsetof(seccomp_data, nr)),
+                           BPF_JUMP(BPF_JMP | BPF_JEQ | BPF_K, SYS_fchown, 2, 0),
+                           BPF_JUMP(BPF_JMP | BPF_JEQ | BPF_K, SYS_fchownat, 1, 0),
+                           BPF_STMT(BPF_RET | BPF_K, SECCOMP_RET_ALLOW),
+                           BPF_STMT(BPF_RET | BPF_K, SECCOMP_RET_ERRNO | EPERM)};
+    const sock_fprog no_chown{sizeof rules / sizeof rules[0], rules};
+    const bool ready =
+        (!(conditions & kFullDisk) ||
+         (signal(SIGXFSZ, SIG_IGN) != SIG_ERR && setrlimit(RLIMIT_FSIZE, &limit) == 0)) &&
+        (!(conditions & kNoChown) || (prctl(PR_SET_NO_NEW_PRIVS, 1, 0, 0, 0) == 0 &&
+                                      prctl(PR_SET_SECCOMP, SECCOMP_MODE_FILTER, &no_chown) == 0)) &&
+        (!(conditions & kAsNobody) || geteuid() != 0 || (setgid(65534) == 0 && setuid(65534) == 0));
+    _exit(!ready ? 2 : sequence_save(sequence, path.c_str()) == 0 ? 0 : 1);
+  }
   int status = 0;
   waitpid(child, &status, 0);
-  return WIFEXITED(status) && WEXITSTATUS(status) == 0 ? 0 : -1;
+  return WIFEXITED(status) && WEXITSTATUS(status) < 2 ? -WEXITSTATUS(status) : -2;
 }
 
-// Replacing these would cut a file off its other names, hand it to another
-// owner, or fail for want of a writable folder: they are written in place.
-TEST(WriterReplacement, FilesThatCannotBeReplacedAreWrittenInPlace) {
+// Far more than the file size limit of save_in_child.
+SequencePtr big_sequence() {
+  SequencePtr sequence = small_sequence();
+  for (int32_t tick = 0; tick < 2000; ++tick)
+    control_change_new(sequence_get_first_track(sequence.get()), tick, 0, 1, 0);
+  return sequence;
+}
+
+// The new file is written beside the old one under a temporary name that no
+// file there has yet, then renamed over it, with the old file's mode, owner
+// and group; a symbolic link stays a link, also to a file not made yet. A
+// read-only file is refused, though its folder would take a new file.
+TEST(WriterReplacement, TheOldFileIsReplacedWholeWithItsModeOwnerAndLinks) {
+  ScratchDirectory directory;
+  fs::permissions(directory.file(""), fs::perms(0777));
+  SequencePtr sequence = small_sequence();
+  const Bytes expected = saved_bytes(sequence.get()), old(10000, 0xAA);  // longer than the new content
+  const std::string taken = ".tactus-" + std::to_string(getpid()) + "-0.tmp";
+  const std::string real = directory.file("real.mid"), link = directory.file("link.mid");
+  write_bytes(directory.file(taken), kOld);
+  for (const auto& [mode, result] : {std::pair{fs::perms(0640), 0}, std::pair{fs::perms(0444), -1}}) {
+    write_bytes(real, old);
+    fs::permissions(real, mode);
+    EXPECT_TRUE(geteuid() != 0 || chown(real.c_str(), 65534, 65534) == 0);
+    fs::create_symlink("real.mid", link);
+    // Root, who may write anything, saves the writable file; its owner the read-only one.
+    EXPECT_EQ(result == 0 ? sequence_save(sequence.get(), link.c_str())
+                          : save_in_child(sequence.get(), link, kAsNobody),
+              result);
+    EXPECT_TRUE(fs::is_symlink(link));
+    EXPECT_EQ(fs::status(real).permissions(), mode);
+    struct stat status {};
+    EXPECT_EQ(stat(real.c_str(), &status), 0);
+    EXPECT_TRUE(geteuid() != 0 || status.st_uid == 65534u);
+    EXPECT_TRUE(geteuid() != 0 || status.st_gid == 65534u);
+    EXPECT_EQ(read_file(real), result == 0 ? expected : old);
+    EXPECT_EQ(directory.entries(), (std::set<std::string>{taken, "link.mid", "real.mid"}));
+    fs::remove(link), fs::remove(real);
+  }
+  EXPECT_EQ(read_file(directory.file(taken)), kOld);
+  fs::create_symlink("later.mid", link);
+  EXPECT_EQ(sequence_save(sequence.get(), link.c_str()), 0);
+  EXPECT_TRUE(fs::is_symlink(link));
+  EXPECT_EQ(read_file(directory.file("later.mid")), expected);
+}
+
+// A replacement gets the old file's extended attributes, changes the owner
+// only where it differs (some network file systems refuse even a change to
+// the same owner), and is on disk, its folder synced, when the save returns.
+TEST(WriterReplacement, AReplacementKeepsAttributesAndSyncsItsFolder) {
   ScratchDirectory directory;
   SequencePtr sequence = small_sequence();
   const std::string path = directory.file("song.mid");
-  write_bytes(path, kOld);
-  fs::create_hard_link(path, directory.file("other-name.mid"));
+  struct stat before {};
+  struct stat after {};
+  synced_files.clear();
   EXPECT_EQ(sequence_save(sequence.get(), path.c_str()), 0);
-  EXPECT_EQ(read_file(directory.file("other-name.mid")), saved_bytes(sequence.get()));
-  fs::remove(directory.file("other-name.mid"));
-  if (geteuid() != 0) GTEST_SKIP() << "other users need root";
-  // Nobody may write root's file of mode 0666 but not give a new file to
-  // root, and in a folder of mode 0755 may create no file at all.
-  fs::permissions(path, fs::perms(0666));
-  for (const fs::perms folder : {fs::perms(0777), fs::perms(0755)}) {
+  for (const std::string& name : {path, directory.file("")}) {
+    EXPECT_EQ(stat(name.c_str(), &after), 0);
+    EXPECT_NE(std::find(synced_files.begin(), synced_files.end(), after.st_ino), synced_files.end()) << name;
+  }
+  for (const bool with_attribute : {false, true}) {
+    if (with_attribute && setxattr(path.c_str(), "user.tactus", "kept", 4, 0) != 0)
+      GTEST_SKIP() << "no attributes";
+    EXPECT_EQ(stat(path.c_str(), &before), 0);
+    EXPECT_EQ(save_in_child(sequence.get(), path, kNoChown), 0);
+    EXPECT_EQ(stat(path.c_str(), &after), 0);
+    EXPECT_NE(after.st_ino, before.st_ino);  // replaced, not written in place
+  }
+  char value[8] = {};
+  EXPECT_EQ(getxattr(path.c_str(), "user.tactus", value, sizeof value), 4);
+  EXPECT_STREQ(value, "kept");
+}
+
+// Replacing these would cut a file off its other names, hand it to another
+// owner, or fail for want of a writable folder: they are written in place,
+// after room is made for the whole new content, so that a full disk refuses
+// the save with the old content whole; old content that is longer is cut
+// off after the new.
+TEST(WriterReplacement, FilesThatCannotBeReplacedAreWrittenInPlace) {
+  ScratchDirectory directory;
+  SequencePtr small = small_sequence(), big = big_sequence();
+  const std::string path = directory.file("song.mid");
+  const Bytes old(10000, 0xAA);
+  for (const auto& [name, folder, linked, as] :
+       {std::tuple{"hard link", fs::perms(0755), true, kAsIs},
+        std::tuple{"other owner", fs::perms(0777), false, kAsNobody},
+        std::tuple{"closed folder", fs::perms(0755), false, kAsNobody}}) {
+    if (as == kAsNobody && geteuid() != 0) continue;  // other users need root
     fs::permissions(directory.file(""), folder);
-    write_bytes(path, kOld);
-    EXPECT_EQ(save_as_nobody(sequence.get(), path), 0);
+    write_bytes(path, old);
+    fs::permissions(path, fs::perms(0666));
+    if (linked) fs::create_hard_link(path, directory.file("other-name.mid"));
+    EXPECT_EQ(save_in_child(big.get(), path, as | kFullDisk), -1) << name;
+    EXPECT_EQ(read_file(path), old) << name;
+    EXPECT_EQ(save_in_child(small.get(), path, as), 0) << name;
+    EXPECT_EQ(read_file(path), saved_bytes(small.get())) << name;
     struct stat status {};
-    EXPECT_EQ(stat(path.c_str(), &status) + status.st_uid, 0u);
-    EXPECT_EQ(read_file(path), saved_bytes(sequence.get()));
-    EXPECT_EQ(directory.entries(), std::set<std::string>{"song.mid"});
+    EXPECT_EQ(stat(path.c_str(), &status), 0) << name;
+    EXPECT_EQ(status.st_uid, geteuid()) << name;
+    EXPECT_EQ(status.st_nlink, linked ? 2u : 1u) << name;
+    EXPECT_EQ(directory.entries().size(), status.st_nlink) << name;
+    fs::remove(directory.file("other-name.mid"));
   }
 }
 
-// A file size limit makes writes into a regular file fail part way; a full
+// Writes into a replacement fail part way under the file size limit; a full
 // device fails at its first write. Devices are written in place.
 TEST(WriterFailures, AFailedWriteKeepsTheOldFileAndOthersAreWrittenInPlace) {
   ScratchDirectory directory;
   write_bytes(directory.file("song.mid"), kOld);
-  SequencePtr sequence = small_sequence();
-  for (int32_t tick = 0; tick < 100000; ++tick)
-    control_change_new(sequence_get_first_track(sequence.get()), tick, 0, 1, 0);
-  rlimit old_limit{};
-  getrlimit(RLIMIT_FSIZE, &old_limit);
-  const rlimit limit{4096, old_limit.rlim_max};
-  auto* old_handler = signal(SIGXFSZ, SIG_IGN);
-  EXPECT_EQ(setrlimit(RLIMIT_FSIZE, &limit), 0);
-  EXPECT_EQ(sequence_save(sequence.get(), directory.file("song.mid").c_str()), -1);
-  setrlimit(RLIMIT_FSIZE, &old_limit);
-  signal(SIGXFSZ, old_handler);
+  SequencePtr sequence = big_sequence();
+  EXPECT_EQ(save_in_child(sequence.get(), directory.file("song.mid"), kFullDisk), -1);
   EXPECT_EQ(read_file(directory.file("song.mid")), kOld);
   EXPECT_EQ(directory.entries(), std::set<std::string>{"song.mid"});
   // Run as root, a faulty save could replace the machine's own devices:
@@ -158,3 +230,13 @@ TEST(WriterFailures, AFailedWriteKeepsTheOldFileAndOthersAreWrittenInPlace) {
 
 }  // namespace
 }  // namespace tactus::test
+
+#ifdef __linux__
+// Every file and folder a save syncs, seen by standing in for the C
+// library's fsync.
+extern "C" int fsync(int descriptor) {
+  struct stat status {};
+  if (fstat(descriptor, &status) == 0) tactus::test::synced_files.push_back(status.st_ino);
+  return static_cast<int>(syscall(SYS_fsync, descriptor));
+}
+#endif
