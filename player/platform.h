@@ -1,6 +1,7 @@
 // What the player needs from the operating system, behind one small
 // interface: MIDI output devices and ports, a millisecond clock, a wake-up
-// object and the console interrupt hook. Backends: RtMidi (ALSA, CoreMIDI)
+// object, the console interrupt hook and whether a console stream is a
+// terminal. Backends: RtMidi (ALSA, CoreMIDI)
 // with libjack for JACK on Linux and macOS, the multimedia MIDI API on
 // Windows, and a recording backend with a virtual clock in the tests.
 #ifndef TACTUS_PLAYER_PLATFORM_H
@@ -8,6 +9,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
 #include <string>
 
 namespace tactus::player {
@@ -71,6 +73,10 @@ class Platform {
   // once remove_interrupt_handler returns, no call is running or to come.
   virtual void install_interrupt_handler(Notification interrupt) = 0;
   virtual void remove_interrupt_handler() = 0;
+
+  // Whether a console stream is a terminal, where a status line can be
+  // rewritten in place; a file or a pipe is not.
+  virtual bool is_terminal(std::FILE* stream) = 0;
 };
 
 // The platform of this build (POSIX or Windows), created on first use.

@@ -47,6 +47,11 @@ class TestPlatform : public Platform {
   std::set<int32_t> unopenable;  // kDefaultDevice too
   LongMessages long_messages = LongMessages::kDoneAtOnce;
   uint32_t long_message_delay = 0;
+  // The console streams that count as terminals: run_tactus's standard
+  // output and error, or any stream a test names.
+  bool out_is_terminal = false;
+  bool err_is_terminal = false;
+  std::set<std::FILE*> terminals;
 
   // An interrupt at a virtual time (in the wait that spans it) or as the
   // n-th wait begins (0-based: with the wake-up pending); a stray wake-up.
@@ -80,6 +85,7 @@ class TestPlatform : public Platform {
   void wake() override { wake_pending_ = true; }
   void install_interrupt_handler(Notification interrupt) override;
   void remove_interrupt_handler() override;
+  bool is_terminal(std::FILE* stream) override { return terminals.count(stream) != 0; }
 
  private:
   struct Action {

@@ -1,5 +1,7 @@
 #include "player/backends/posix/posix_platform.h"
 
+#include <unistd.h>
+
 #include <new>
 
 #include "player/backends/posix/interrupt_signals.h"
@@ -112,6 +114,10 @@ void PosixPlatform::install_interrupt_handler(Notification interrupt) {
 void PosixPlatform::remove_interrupt_handler() {
   remove_interrupt_signals();
   priority_.restore();
+}
+
+bool PosixPlatform::is_terminal(std::FILE* stream) {
+  return stream != nullptr && isatty(fileno(stream)) == 1;
 }
 
 }  // namespace posix

@@ -42,6 +42,7 @@ class PosixPlatform final : public Platform {
   void wake() override;
   void install_interrupt_handler(Notification interrupt) override;
   void remove_interrupt_handler() override;
+  bool is_terminal(std::FILE* stream) override;
 
  private:
   // Listed once, at first use, so that the numbers stay the same for the
