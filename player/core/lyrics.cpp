@@ -57,6 +57,11 @@ void Lyrics::finish() {
   std::fflush(out_);
 }
 
+void Lyrics::start_paragraph() {
+  new_paragraph();
+  std::fflush(out_);
+}
+
 void Lyrics::new_line() {
   if (place_ != Place::kInLine) return;
   std::fputc('\n', out_);

@@ -30,6 +30,10 @@ class Lyrics {
   // Ends the last line, when it holds words.
   void finish();
 
+  // Starts a new paragraph, as a "\\" does: the words of a new pass of a
+  // loop begin on a line of their own.
+  void start_paragraph();
+
   // The words written on the current line, up to a display's width.
   std::string_view current_line() const { return {line_.data(), line_length_}; }
 

@@ -100,6 +100,7 @@ class Playback {
         return;
       }
       sounding_notes_.end_all(platform_);
+      if (lyrics_) write_words([](Lyrics& lyrics) { lyrics.start_paragraph(); });
       clock_origin_ += plan_.end_due - plan_.start_due;
     }
   }
@@ -185,8 +186,15 @@ class Playback {
     if (interrupted_.load() || !in_range(tick)) return;
     wait_until_due(due_time_of(tick));
     if (interrupted_.load()) return;
+    write_words([event](Lyrics& lyrics) { lyrics.print(event); });
+  }
+
+  // The status line moves aside while words are written, so that neither
+  // garbles the other on a shared terminal.
+  template <typename Write>
+  void write_words(Write write) {
     if (progress_) progress_->clear_for_words();
-    lyrics_->print(event);
+    write(*lyrics_);
     if (progress_) draw_progress(platform_.clock_ms());
   }
 
@@ -220,12 +228,9 @@ class Playback {
   // The words' last line ends first; then the status line shows where
   // playback stopped and ends with a line break.
   void finish_console() {
-    if (lyrics_) {
-      if (progress_) progress_->clear_for_words();
-      lyrics_->finish();
-    }
+    if (lyrics_) write_words([](Lyrics& lyrics) { lyrics.finish(); });
     if (progress_) {
-      draw_progress(platform_.clock_ms());
+      if (!lyrics_) draw_progress(platform_.clock_ms());
       progress_->finish();
     }
   }

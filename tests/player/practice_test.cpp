@@ -133,14 +133,17 @@ TEST_F(Practice, AKaraokeFileShowsItsTextEventsWithoutTheHeaders) {
   text(0, "@KMIDI KARAOKE FILE");
   text(0, "@TSong");
   lyric_new(track, 0, "lyric");
-  text(192, "\\Hap");
+  text(192, "Hap");
   text(240, "py");
   text(480, "/birth");
   text(576, "day");
   practice.lyrics = out;
-  play();
-  EXPECT_EQ(written(out), "Happy\nbirthday\n");
-  EXPECT_EQ(platform.wait_limits, (Limits{50, 250, 100}));
+  practice.loop_count = 2;
+  play(-1, 672);
+  // Each pass begins a paragraph. The first pass starts sounding at its
+  // first words, the second 200 ms before them, at the start of the range.
+  EXPECT_EQ(written(out), "Happy\nbirthday\n\nHappy\nbirthday\n");
+  EXPECT_EQ(platform.wait_limits, (Limits{50, 250, 100, 100, 200, 50, 250, 100, 100}));
 }
 
 TEST_F(Practice, TheStatusLineIsRewrittenInPlaceOrWrittenOncePerBar) {
