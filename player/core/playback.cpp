@@ -100,7 +100,10 @@ class Playback {
         return;
       }
       sounding_notes_.end_all(platform_);
-      if (lyrics_) write_words([](Lyrics& lyrics) { lyrics.start_paragraph(); });
+      if (lyrics_) {
+        if (progress_) progress_->clear_for_words();
+        lyrics_->start_paragraph();
+      }
       clock_origin_ += plan_.end_due - plan_.start_due;
     }
   }

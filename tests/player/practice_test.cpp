@@ -6,7 +6,6 @@
 #include <sstream>
 
 #include "player/core/playback.h"
-#include "tactus/model.h"
 #include "test_platform.h"
 
 namespace tactus::player::testing {

@@ -14,10 +14,6 @@ Outcome run_tactus(Platform& platform, std::vector<std::string> arguments, const
   std::vector<char*> argv;
   for (std::string& argument : arguments) argv.push_back(argument.data());
   std::FILE* streams[] = {std::tmpfile(), std::tmpfile()};
-  if (auto* test_platform = dynamic_cast<TestPlatform*>(&platform)) {
-    if (test_platform->out_is_terminal) test_platform->terminals.insert(streams[0]);
-    if (test_platform->err_is_terminal) test_platform->terminals.insert(streams[1]);
-  }
   Outcome outcome{run_player(static_cast<int>(argv.size()), argv.data(), platform, streams[0], streams[1]),
                   "", ""};
   for (std::string* text : {&outcome.out, &outcome.err}) {
@@ -25,7 +21,6 @@ Outcome run_tactus(Platform& platform, std::vector<std::string> arguments, const
     text->resize(static_cast<size_t>(std::ftell(stream)));
     std::rewind(stream);
     text->resize(std::fread(text->data(), 1, text->size(), stream));
-    if (auto* test_platform = dynamic_cast<TestPlatform*>(&platform)) test_platform->terminals.erase(stream);
     std::fclose(stream);
   }
   return outcome;

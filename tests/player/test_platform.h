@@ -47,11 +47,7 @@ class TestPlatform : public Platform {
   std::set<int32_t> unopenable;  // kDefaultDevice too
   LongMessages long_messages = LongMessages::kDoneAtOnce;
   uint32_t long_message_delay = 0;
-  // The console streams that count as terminals: run_tactus's standard
-  // output and error, or any stream a test names.
-  bool out_is_terminal = false;
-  bool err_is_terminal = false;
-  std::set<std::FILE*> terminals;
+  std::set<std::FILE*> terminals;  // the console streams that count as terminals
 
   // An interrupt at a virtual time (in the wait that spans it) or as the
   // n-th wait begins (0-based: with the wake-up pending); a stray wake-up.
