@@ -8,8 +8,10 @@
 //     successive messages;
 //   - the player's CPU time (user + system);
 //   - the most JACK clients and threads the player had at once.
+// With PERCENT the player plays with --tempo PERCENT, and the schedule is
+// the file's times * 100 / PERCENT.
 //
-//   jack_timing PLAYER SONG.mid RUNS
+//   jack_timing PLAYER SONG.mid RUNS [PERCENT]
 //
 // bench/jack_timing.sh starts the private servers it runs on.
 #include <jack/jack.h>
@@ -178,11 +180,15 @@ void report(const std::vector<Scheduled>& schedule, const std::vector<Arrival>& 
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc != 4) {
-    std::fprintf(stderr, "usage: %s PLAYER SONG.mid RUNS\n", argv[0]);
+  if (argc != 4 && argc != 5) {
+    std::fprintf(stderr, "usage: %s PLAYER SONG.mid RUNS [PERCENT]\n", argv[0]);
     return 2;
   }
-  const std::vector<Scheduled> schedule = write_song(argv[2]);
+  std::vector<Scheduled> schedule = write_song(argv[2]);
+  const char* percent = argc == 5 ? argv[4] : nullptr;
+  if (percent != nullptr) {
+    for (Scheduled& message : schedule) message.seconds = message.seconds * 100.0 / std::atof(percent);
+  }
   Capture capture;
   capture.ring = jack_ringbuffer_create(1 << 20);
   capture.client = jack_client_open("timing", JackNoStartServer, nullptr);
@@ -196,6 +202,7 @@ int main(int argc, char** argv) {
   jack_set_xrun_callback(capture.client, on_xrun, &capture);
   jack_activate(capture.client);
   const double rate = jack_get_sample_rate(capture.client);
+  if (percent != nullptr) std::printf("tempo %s%%\n", percent);
   std::printf("period %u frames (%.2f ms)\n", jack_get_buffer_size(capture.client),
               1000.0 * jack_get_buffer_size(capture.client) / rate);
   const std::string port = std::string(jack_get_client_name(capture.client)) + ":in";
@@ -205,10 +212,11 @@ int main(int argc, char** argv) {
     arrivals.clear();
     capture.other_clients.store(0);
     capture.xruns.store(0);
-    char* player_argv[] = {argv[1], const_cast<char*>("--out"), const_cast<char*>(port.c_str()), argv[2],
-                           nullptr};
+    std::vector<char*> player_argv{argv[1], const_cast<char*>("--out"), const_cast<char*>(port.c_str())};
+    if (percent != nullptr) player_argv.insert(player_argv.end(), {const_cast<char*>("--tempo"), argv[4]});
+    player_argv.insert(player_argv.end(), {argv[2], nullptr});
     pid_t pid = 0;
-    if (posix_spawn(&pid, argv[1], nullptr, nullptr, player_argv, environ) != 0) return 1;
+    if (posix_spawn(&pid, argv[1], nullptr, nullptr, player_argv.data(), environ) != 0) return 1;
     int clients = 0;
     int threads = 0;
     int status = 0;

@@ -95,6 +95,7 @@ class JumpingClockPlatform final : public tactus::player::Platform {
   void wake() override {}
   void install_interrupt_handler(Notification) override { counting_allocations = true; }
   void remove_interrupt_handler() override { counting_allocations = false; }
+  bool is_terminal(std::FILE*) override { return false; }
 
   uint64_t messages_ = 0;
   Clock::time_point first_message_;

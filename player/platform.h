@@ -1,6 +1,7 @@
 // What the player needs from the operating system, behind one small
 // interface: MIDI output devices and ports, a millisecond clock, a wake-up
-// object and the console interrupt hook. Backends: RtMidi (ALSA, CoreMIDI)
+// object, the console interrupt hook and whether a console stream is a
+// terminal. Backends: RtMidi (ALSA, CoreMIDI)
 // with libjack for JACK on Linux and macOS, the multimedia MIDI API on
 // Windows, and a recording backend with a virtual clock in the tests.
 #ifndef TACTUS_PLAYER_PLATFORM_H
@@ -8,6 +9,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
 #include <string>
 
 namespace tactus::player {
@@ -76,6 +78,10 @@ class Platform {
   // nothing any more (its MIDI system has gone away), the reason as a short
   // sentence. The platform wakes the waiting player when that happens.
   virtual const char* output_failure() { return nullptr; }
+
+  // Whether a console stream is a terminal, where a status line can be
+  // rewritten in place; a file or a pipe is not.
+  virtual bool is_terminal(std::FILE* stream) = 0;
 };
 
 // The platform of this build (POSIX or Windows), created on first use.

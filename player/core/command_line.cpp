@@ -1,5 +1,6 @@
 #include "player/core/command_line.h"
 
+#include <cmath>
 #include <cstring>
 
 #include "player/core/number_text.h"
@@ -13,7 +14,9 @@ constexpr const char* kUsage =
     "beat:<beat> | mb:<m>:<b> | mbt:<m>:<b>:<t> | time:<time> | hms:<h>:<m>:<s> | hmsf:<h>:<m>:<s>:<f> | "
     "marker:<marker> ) ] [ --to ( tick:<tick> | beat:<beat> | mb:<m>:<b> | mbt:<m>:<b>:<t> | time:<time> | "
     "hms:<h>:<m>:<s> | hmsf:<h>:<m>:<s>:<f> | marker:<marker> ) ] [ ( --solo-track <n> ) ... | ( "
-    "--mute-track <n> ) ... ] [ --extra-time <seconds> ] [ -- ] <filename.mid>\n";
+    "--mute-track <n> ) ... ] [ --extra-time <seconds> ] [ -- ] <filename.mid>\n"
+    "        [ --tempo <percent> ] [ --transpose <semitones> ] [ --loop <count> ] [ --lyrics ] [ --progress "
+    "]\n";
 
 bool is_help_word(const char* word) {
   for (const char* help : {"--help", "-h", "/help", "/h", "/?"}) {
@@ -61,6 +64,18 @@ class Parser {
         const char* seconds = nullptr;
         outcome = take_argument(&seconds);
         if (seconds != nullptr) options_.extra_time = read_float(seconds);
+      } else if (std::strcmp(word, "--tempo") == 0) {
+        outcome = parse_tempo();
+      } else if (std::strcmp(word, "--transpose") == 0) {
+        const char* semitones = nullptr;
+        outcome = take_argument(&semitones);
+        if (semitones != nullptr) options_.practice.transpose = read_decimal_int_or_zero(semitones);
+      } else if (std::strcmp(word, "--loop") == 0) {
+        outcome = parse_loop();
+      } else if (std::strcmp(word, "--lyrics") == 0) {
+        options_.practice.lyrics = out_;
+      } else if (std::strcmp(word, "--progress") == 0) {
+        options_.practice.progress = err_;
       } else if (std::strcmp(word, "--") == 0) {
         options_ended = true;
       } else {
@@ -114,6 +129,27 @@ class Parser {
     MidiPort* port = ports_.open_device(device, err_);
     if (port == nullptr) return ParseOutcome::kFailed;
     options_.track_routes.push_back({track, port});
+    return ParseOutcome::kParsed;
+  }
+
+  // A tempo must be a positive finite percentage.
+  ParseOutcome parse_tempo() {
+    const char* percent_text = nullptr;
+    if (take_argument(&percent_text) != ParseOutcome::kParsed) return ParseOutcome::kUsage;
+    const float percent = read_float(percent_text);
+    if (!(percent > 0) || !std::isfinite(percent)) return ParseOutcome::kUsage;
+    options_.practice.tempo_percent = percent;
+    return ParseOutcome::kParsed;
+  }
+
+  // A count of passes, 0 for endless. Text without digits is refused rather
+  // than read as 0, which would loop until interrupted.
+  ParseOutcome parse_loop() {
+    const char* count_text = nullptr;
+    if (take_argument(&count_text) != ParseOutcome::kParsed) return ParseOutcome::kUsage;
+    int32_t count = 0;
+    if (!read_decimal_int(count_text, &count) || count < 0) return ParseOutcome::kUsage;
+    options_.practice.loop_count = count;
     return ParseOutcome::kParsed;
   }
 

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "player/core/device_ports.h"
+#include "player/core/practice_options.h"
 #include "player/platform.h"
 
 namespace tactus::player {
@@ -26,6 +27,8 @@ struct Options {
   const char* from_text = nullptr;  // the last --from, if any
   const char* to_text = nullptr;    // the last --to, if any
   float extra_time = 0;             // seconds
+  // The words go to standard output, the status line to standard error.
+  PracticeOptions practice;
   const char* file_name = nullptr;
 };
 
@@ -42,7 +45,7 @@ enum class ParseOutcome {
 ParseOutcome parse_command_line(int argc, char** argv, Platform& platform, DevicePorts& ports,
                                 Options& options, FILE* out, FILE* err);
 
-// Writes the one-line usage text with the program's name to `err`.
+// Writes the usage text with the program's name to `err`.
 void print_usage(const char* program, FILE* err);
 
 }  // namespace tactus::player

@@ -18,6 +18,14 @@ uint32_t due_time_ms(double seconds) {
   return static_cast<uint32_t>(wrapped);
 }
 
+double played_seconds(double file_seconds, float tempo_percent) {
+  return tempo_percent == 100 ? file_seconds : file_seconds * 100.0 / tempo_percent;
+}
+
+double file_seconds(double played_seconds, float tempo_percent) {
+  return tempo_percent == 100 ? played_seconds : played_seconds * tempo_percent / 100.0;
+}
+
 bool has_extra_time(float seconds) { return seconds > 0; }
 
 uint32_t extra_time_ms(float seconds) {

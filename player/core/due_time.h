@@ -14,6 +14,12 @@ inline constexpr uint32_t kLongestTimedWait = 0xFFFFFFFEu;
 // clock counts. A NaN or infinite value gives 0.
 uint32_t due_time_ms(double seconds);
 
+// The time at which a moment of the file is played at `tempo_percent` of
+// its tempo: file_seconds * 100 / tempo_percent, and back. At 100 the time
+// stays exactly as it is.
+double played_seconds(double file_seconds, float tempo_percent);
+double file_seconds(double played_seconds, float tempo_percent);
+
 // Whether the extra time after the last event gives a wait at all: NaN,
 // zero and negative values do not.
 bool has_extra_time(float seconds);

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <span>
 
+#include "player/core/practice_options.h"
 #include "player/platform.h"
 #include "tactus/model.h"
 
@@ -18,8 +19,13 @@ namespace tactus::player {
 // After an interrupt, or once an output fails (Platform::output_failure),
 // the rest goes out at once without note starts. Then the ports stay open
 // for extra_time seconds, and every note still sounding gets a note end.
+//
+// `practice` changes the tempo, transposes, loops over the range (then a
+// pass is from_tick <= tick < to_tick, and the range is played again from
+// its start), shows the words and a status line.
 void play_sequence(Platform& platform, Sequence* sequence, std::span<MidiPort* const> track_ports,
-                   int32_t from_tick, int32_t to_tick, float extra_time);
+                   int32_t from_tick, int32_t to_tick, float extra_time,
+                   const PracticeOptions& practice = {});
 
 }  // namespace tactus::player
 

@@ -52,7 +52,8 @@ int run(int argc, char** argv, Platform& platform, FILE* out, FILE* err) {
   resolve_time_spec(options.to_text, sequence.get(), &to_tick);
   apply_solo_or_mute(sequence.get(), options.solo_tracks, options.mute_tracks, track_ports);
 
-  play_sequence(platform, sequence.get(), track_ports, from_tick, to_tick, options.extra_time);
+  play_sequence(platform, sequence.get(), track_ports, from_tick, to_tick, options.extra_time,
+                options.practice);
   ports.close_all();
   // An output that stopped delivering during the run makes it a failure,
   // however little of the file was left when it happened.

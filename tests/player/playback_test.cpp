@@ -54,7 +54,7 @@ class Playback : public ::testing::Test {
     start_ = platform.now();
     platform.sent.clear();
     platform.wait_limits.clear();
-    ASSERT_NO_THROW(play_sequence(platform, sequence, ports, from_tick, to_tick, extra_time));
+    ASSERT_NO_THROW(play_sequence(platform, sequence, ports, from_tick, to_tick, extra_time, practice));
     EXPECT_FALSE(platform.handler_installed());
   }
   // The messages sent, timed from the start of the playback.
@@ -68,6 +68,7 @@ class Playback : public ::testing::Test {
   Sequence* sequence = sequence_new(1, DIVISION_PPQ, 480);
   Track* track0 = sequence_add_track(sequence);
   std::vector<MidiPort*> ports;
+  PracticeOptions practice;
   uint64_t start_ = 0;
 };
 

@@ -16,7 +16,9 @@ const std::string kUsage =
     "beat:<beat> | mb:<m>:<b> | mbt:<m>:<b>:<t> | time:<time> | hms:<h>:<m>:<s> | hmsf:<h>:<m>:<s>:<f> | "
     "marker:<marker> ) ] [ --to ( tick:<tick> | beat:<beat> | mb:<m>:<b> | mbt:<m>:<b>:<t> | time:<time> | "
     "hms:<h>:<m>:<s> | hmsf:<h>:<m>:<s>:<f> | marker:<marker> ) ] [ ( --solo-track <n> ) ... | ( "
-    "--mute-track <n> ) ... ] [ --extra-time <seconds> ] [ -- ] <filename.mid>\n";
+    "--mute-track <n> ) ... ] [ --extra-time <seconds> ] [ -- ] <filename.mid>\n"
+    "        [ --tempo <percent> ] [ --transpose <semitones> ] [ --loop <count> ] [ --lyrics ] [ --progress "
+    "]\n";
 
 // A format-1 file in which track t holds one controller message on channel
 // t at tick 0, value t: the messages sent show where each track went.
@@ -77,7 +79,7 @@ TEST_F(Run, UsageAndErrorMessagesWithTheirStreamsAndStatus) {
       {{"--extra-time", "1"}, "", kUsage},
       {{"a.mid", "--", "b.mid"}, "", kUsage},
       {{"--", "@SONG@", "--out"}, "", kUsage},
-      {{"--loop", "@SONG@"}, "", kUsage},  // an unknown word is a second file name
+      {{"--shuffle", "@SONG@"}, "", kUsage},  // an unknown word is a second file name
       {{"@SONG@", "-x"}, "", kUsage},
       {{"@SONG@", "--track-out", "1"}, "", kUsage},
       {{"--track-out", " -2x", "0", "@SONG@"}, "", kUsage},
@@ -208,6 +210,22 @@ TEST_F(Run, TheRangeAndTheExtraTimeReachPlayback) {
     expect_run({"--extra-time", "2", "--extra-time", c.seconds, "@SONG@"}, 0, "", "");
     EXPECT_EQ(platform.wait_limits, c.limits) << c.seconds;
   }
+}
+
+TEST_F(Run, AbsurdPracticeValues) {
+  const std::vector<std::vector<std::string>> refused = {// clang-format off
+      {"--tempo", "0"}, {"--tempo", "-50"}, {"--tempo", "nan"}, {"--tempo", "inf"}, {"--tempo", "1e39"},
+      {"--tempo", "1e-50"}, {"--tempo", "fast"}, {"--tempo", ""}, {"--loop", "-1"}, {"--loop", "-4294967297"},
+      {"--loop", "forever"}, {"--loop", ""}, {"--tempo"}, {"--transpose"}, {"--loop"}};
+  // clang-format on
+  for (std::vector<std::string> arguments : refused) {
+    arguments.insert(arguments.begin(), "@SONG@");
+    expect_run(arguments, 1, "", kUsage);
+  }
+  // Every event lies at tick 0: an endless loop over a range of no length
+  // plays once rather than spinning.
+  expect_run({"--transpose", "99999999999", "--tempo", "1e-30", "--loop", "0", "@SONG@"}, 0, "", "");
+  EXPECT_EQ(platform.sent.size(), 4u);
 }
 
 TEST(TimeSpec, EachNotationAndTheReadingOfItsNumbers) {

@@ -47,6 +47,7 @@ class TestPlatform : public Platform {
   std::set<int32_t> unopenable;  // kDefaultDevice too
   LongMessages long_messages = LongMessages::kDoneAtOnce;
   uint32_t long_message_delay = 0;
+  std::set<std::FILE*> terminals;  // the console streams that count as terminals
 
   // An interrupt at a virtual time (in the wait that spans it) or as the
   // n-th wait begins (0-based: with the wake-up pending); a stray wake-up.
@@ -89,6 +90,7 @@ class TestPlatform : public Platform {
   void install_interrupt_handler(Notification interrupt) override;
   void remove_interrupt_handler() override;
   const char* output_failure() override { return failure_.empty() ? nullptr : failure_.c_str(); }
+  bool is_terminal(std::FILE* stream) override { return terminals.count(stream) != 0; }
 
  private:
   struct Action {

@@ -1,5 +1,7 @@
 #include "player/backends/posix/posix_platform.h"
 
+#include <unistd.h>
+
 #include <new>
 
 #include "player/backends/posix/interrupt_signals.h"
@@ -121,6 +123,10 @@ void PosixPlatform::remove_interrupt_handler() {
 // on its own; a JACK server that goes takes every JACK port with it.
 const char* PosixPlatform::output_failure() {
   return jack_.lost() ? "Lost the connection to the JACK server." : nullptr;
+}
+
+bool PosixPlatform::is_terminal(std::FILE* stream) {
+  return stream != nullptr && isatty(fileno(stream)) == 1;
 }
 
 }  // namespace posix

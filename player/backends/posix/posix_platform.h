@@ -43,6 +43,7 @@ class PosixPlatform final : public Platform {
   void install_interrupt_handler(Notification interrupt) override;
   void remove_interrupt_handler() override;
   const char* output_failure() override;
+  bool is_terminal(std::FILE* stream) override;
 
  private:
   // Listed once, at first use, so that the numbers stay the same for the

@@ -1,5 +1,8 @@
-// The platform object of a Windows build: its clock and wake-up object.
+// The platform object of a Windows build: its clock, wake-up object and
+// console streams.
 #include "player/backends/windows/windows_platform.h"
+
+#include <io.h>
 
 namespace tactus::player {
 
@@ -17,6 +20,10 @@ uint32_t WindowsPlatform::clock_ms() { return timeGetTime(); }
 void WindowsPlatform::wait(uint32_t timeout_ms) { wake_event_.wait(timeout_ms); }
 
 void WindowsPlatform::wake() { wake_event_.wake(); }
+
+bool WindowsPlatform::is_terminal(std::FILE* stream) {
+  return stream != nullptr && _isatty(_fileno(stream)) != 0;
+}
 
 // The default timer granularity of about 15.6 ms would make a timed wait late
 // by up to that much; 1 ms keeps every due time within a millisecond.

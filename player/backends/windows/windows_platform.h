@@ -53,6 +53,8 @@ class WindowsPlatform final : public Platform {
   void install_interrupt_handler(Notification interrupt) override;
   void remove_interrupt_handler() override;
 
+  bool is_terminal(std::FILE* stream) override;
+
  private:
   void raise_timer_resolution();
   void restore_timer_resolution();
