@@ -16,7 +16,6 @@
 // bench/jack_timing.sh starts the private servers it runs on.
 #include <jack/jack.h>
 #include <jack/midiport.h>
-#include <jack/ringbuffer.h>
 #include <spawn.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
@@ -33,6 +32,8 @@
 #include <string>
 #include <thread>
 #include <vector>
+
+#include "player/backends/posix/byte_ring.h"
 
 extern char** environ;
 
@@ -92,7 +93,7 @@ struct Arrival {
 struct Capture {
   jack_client_t* client = nullptr;
   jack_port_t* port = nullptr;
-  jack_ringbuffer_t* ring = nullptr;
+  tactus::player::posix::ByteRing ring{1 << 20};
   std::atomic<int> other_clients{0};
   // Periods the server ran late: a client that misses its period may miss
   // what was written for it, and its frame times no longer compare.
@@ -111,8 +112,10 @@ int on_process(jack_nframes_t frames, void* argument) {
     std::copy_n(reinterpret_cast<const uint8_t*>(&frame), 4, record);
     record[4] = static_cast<uint8_t>(event.size);
     std::copy_n(event.buffer, event.size, record + 5);
-    if (jack_ringbuffer_write_space(capture->ring) >= sizeof record)
-      jack_ringbuffer_write(capture->ring, reinterpret_cast<const char*>(record), sizeof record);
+    if (capture->ring.writable() >= sizeof record) {
+      capture->ring.put(0, record, sizeof record);
+      capture->ring.publish(sizeof record);
+    }
   }
   return 0;
 }
@@ -128,8 +131,9 @@ int on_xrun(void* argument) {
 
 void collect(Capture& capture, std::vector<Arrival>& arrivals) {
   uint8_t record[8];
-  while (jack_ringbuffer_read(capture.ring, reinterpret_cast<char*>(record), sizeof record) ==
-         sizeof record) {
+  while (capture.ring.readable() >= sizeof record) {
+    capture.ring.get(0, record, sizeof record);
+    capture.ring.consume(sizeof record);
     uint32_t frame;
     std::copy_n(record, 4, reinterpret_cast<uint8_t*>(&frame));
     arrivals.push_back({frame, std::vector<uint8_t>(record + 5, record + 5 + record[4])});
@@ -190,7 +194,6 @@ int main(int argc, char** argv) {
     for (Scheduled& message : schedule) message.seconds = message.seconds * 100.0 / std::atof(percent);
   }
   Capture capture;
-  capture.ring = jack_ringbuffer_create(1 << 20);
   capture.client = jack_client_open("timing", JackNoStartServer, nullptr);
   if (capture.client == nullptr) {
     std::fprintf(stderr, "no JACK server\n");

@@ -9,7 +9,6 @@
 //
 //   seconds 12.345 peak_dbfs -3.2 rms_dbfs -21.0
 #include <jack/jack.h>
-#include <jack/ringbuffer.h>
 #include <signal.h>
 #include <unistd.h>
 
@@ -18,15 +17,20 @@
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
+#include <memory>
 #include <string>
 #include <vector>
+
+#include "player/backends/posix/byte_ring.h"
 
 namespace {
 
 struct Recorder {
   jack_client_t* client = nullptr;
   std::vector<jack_port_t*> ports;
-  jack_ringbuffer_t* samples = nullptr;  // interleaved floats
+  // Interleaved floats, through a ring whose positions are ordered with
+  // the bytes behind them on every CPU (libjack's own is not, up to 1.9.21).
+  std::unique_ptr<tactus::player::posix::ByteRing> samples;
   std::atomic<uint32_t> lost_frames{0};
 };
 
@@ -43,17 +47,22 @@ extern "C" void on_stop_signal(int) { stop_requested.store(true); }
 int on_process(jack_nframes_t frames, void* argument) {
   auto* recorder = static_cast<Recorder*>(argument);
   const size_t channels = recorder->ports.size();
-  if (jack_ringbuffer_write_space(recorder->samples) < frames * channels * sizeof(float)) {
+  const size_t bytes = frames * channels * sizeof(float);
+  if (recorder->samples->writable() < bytes) {
     recorder->lost_frames.fetch_add(frames);
     return 0;
   }
   std::vector<const float*> inputs;
   for (jack_port_t* port : recorder->ports)
     inputs.push_back(static_cast<const float*>(jack_port_get_buffer(port, frames)));
-  for (jack_nframes_t frame = 0; frame < frames; ++frame)
-    for (size_t channel = 0; channel < channels; ++channel)
-      jack_ringbuffer_write(recorder->samples, reinterpret_cast<const char*>(&inputs[channel][frame]),
-                            sizeof(float));
+  size_t offset = 0;
+  for (jack_nframes_t frame = 0; frame < frames; ++frame) {
+    for (size_t channel = 0; channel < channels; ++channel) {
+      recorder->samples->put(offset, &inputs[channel][frame], sizeof(float));
+      offset += sizeof(float);
+    }
+  }
+  recorder->samples->publish(bytes);
   return 0;
 }
 
@@ -89,8 +98,9 @@ void write_header(FILE* out, uint32_t channels, uint32_t rate, uint32_t data_byt
 uint32_t write_samples(Recorder& recorder, FILE* out, Level& level) {
   uint32_t bytes = 0;
   float sample;
-  while (jack_ringbuffer_read(recorder.samples, reinterpret_cast<char*>(&sample), sizeof sample) ==
-         sizeof sample) {
+  while (recorder.samples->readable() >= sizeof sample) {
+    recorder.samples->get(0, &sample, sizeof sample);
+    recorder.samples->consume(sizeof sample);
     const float clipped = std::clamp(sample, -1.0f, 1.0f);
     level.peak = std::max(level.peak, std::fabs(clipped));
     level.sum_of_squares += static_cast<double>(clipped) * clipped;
@@ -128,7 +138,8 @@ int main(int argc, char** argv) {
   }
   const uint32_t channels = static_cast<uint32_t>(argc - 3);
   const uint32_t rate = jack_get_sample_rate(recorder.client);
-  recorder.samples = jack_ringbuffer_create(static_cast<size_t>(rate) * channels * sizeof(float) * 4);
+  recorder.samples = std::make_unique<tactus::player::posix::ByteRing>(static_cast<size_t>(rate) * channels *
+                                                                       sizeof(float) * 4);
   for (uint32_t channel = 0; channel < channels; ++channel) {
     std::string name = "in_" + std::to_string(channel + 1);
     recorder.ports.push_back(
