@@ -21,6 +21,20 @@ struct TrackCursor {
 
 bool is_channel_status(unsigned status) noexcept { return status >= 0x80 && status < 0xF0; }
 
+// Files put text, marker and system-exclusive events (an identity request,
+// a reset) between the notes of a run and go on with running status after
+// them, so these leave a channel status in place.
+bool keeps_channel_status(unsigned status) noexcept {
+  return status == kMetaStatus || status == kSysexStatus || status == kSysexContinuationStatus;
+}
+
+// The system common messages with data: MTC quarter frame (0xF1) and song
+// select (0xF3) carry one byte, song position (0xF2) two. The others carry
+// none.
+unsigned data_bytes_of_system_status(unsigned status) noexcept {
+  return status == 0xF2 ? 2 : status == 0xF1 || status == 0xF3 ? 1 : 0;
+}
+
 // Groups beyond 32 bits fall off the top; the number of bytes is not limited.
 bool read_variable_quantity(ByteSource& source, uint32_t& value) noexcept {
   value = 0;
@@ -128,7 +142,10 @@ MessageResult read_message(TrackCursor& cursor) noexcept {
   if (status < 0xF0) return read_channel_message(cursor);
   if (status == kSysexStatus || status == kSysexContinuationStatus) return read_sysex_message(cursor);
   if (status == kMetaStatus) return read_meta_event(cursor);
-  return MessageResult::kRead;  // other system messages carry nothing
+  // Other system messages make no event; their data bytes are passed over.
+  const unsigned char* data;
+  return cursor.source.read_block(data_bytes_of_system_status(status), data) ? MessageResult::kRead
+                                                                             : MessageResult::kTrackEnds;
 }
 
 }  // namespace
@@ -142,14 +159,13 @@ bool read_track_events(ByteSource& source, Track* track, uint64_t chunk_end) noe
     cursor.tick = advance_tick(cursor.tick, delta);
     if (!source.read_byte(byte)) return true;
     // A byte with its top bit set becomes the remembered status, system
-    // statuses included, except that a meta event leaves a channel status in
-    // place: files put text and marker events between the notes of a run
-    // and go on with running status after them. A data byte is given back to
-    // be read again as the message's first data byte (or, with no status
-    // yet, as the next delta time).
+    // statuses included, except that meta and system-exclusive events leave
+    // a channel status in place. A data byte is given back to be read again
+    // as the message's first data byte (or, with no status yet, as the next
+    // delta time).
     if (byte & 0x80u) {
       cursor.status = byte;
-      if (byte != kMetaStatus || !is_channel_status(cursor.running)) cursor.running = byte;
+      if (!keeps_channel_status(byte) || !is_channel_status(cursor.running)) cursor.running = byte;
     } else {
       cursor.status = cursor.running;
       source.step_back();

@@ -16,11 +16,13 @@ namespace tactus {
 // read: reading stops where a length runs past the end of the file.
 //
 // Running status: a message without a status byte repeats the status of the
-// message before it in its track. A meta event does not count as that
-// message when a channel message came before it, so that notes may go on by
-// running status after text or marker events; system-exclusive and other
-// system messages do count, and a data byte after them (or after a meta
-// event that no channel message preceded) is read under their status.
+// message before it in its track. Meta and system-exclusive events do not
+// count as that message when a channel message came before them, so that
+// notes may go on by running status after text, marker or system-exclusive
+// events; other system messages do count, and a data byte after them (or
+// after a meta or system-exclusive event that no channel message preceded)
+// is read under their status. System messages make no event: 0xF1 and 0xF3
+// pass over one data byte, 0xF2 over two, the others over none.
 TACTUS_API Sequence* sequence_load(const char* filename);
 
 // Reads a file's `length` bytes from memory, with the same result as
