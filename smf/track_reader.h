@@ -6,6 +6,7 @@
 
 #include "model/records.h"
 #include "smf/byte_source.h"
+#include "smf/remarks.h"
 
 namespace tactus::internal {
 
@@ -13,8 +14,9 @@ namespace tactus::internal {
 // end, not yet in sequence order) until the position reaches `chunk_end`, an
 // end-of-track meta event sets the track's end tick, the file ends, or a
 // length runs past the end of the file. The last message is read whole even
-// when it runs past `chunk_end`. False only when memory ran out.
-bool read_track_events(ByteSource& source, Track* track, uint64_t chunk_end) noexcept;
+// when it runs past `chunk_end`. With `remarks`, tells what it went past.
+// False only when memory ran out.
+bool read_track_events(ByteSource& source, Track* track, uint64_t chunk_end, Remarks* remarks) noexcept;
 
 }  // namespace tactus::internal
 
