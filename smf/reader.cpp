@@ -58,7 +58,10 @@ bool read_track_chunks(ByteSource& source, Sequence* sequence, uint32_t declared
       remark_chunk(*remarks, source, head, is_track ? static_cast<int32_t>(walk.tracks_read) : kNoTrack);
     if (!is_track) continue;
     Track* track = sequence_add_track(sequence);
-    if (track == nullptr || !read_track_events(source, track, head.end, remarks)) return false;
+    if (track == nullptr) return false;
+    const bool read = remarks == nullptr ? read_track_events(source, track, head.end)
+                                         : read_track_events_with_remarks(source, track, head.end, *remarks);
+    if (!read) return false;
     ++walk.tracks_read;
   }
   return true;

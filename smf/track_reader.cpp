@@ -72,7 +72,9 @@ Event* new_event(const TrackCursor& cursor, int32_t kind) noexcept {
   return event;
 }
 
-MessageResult read_channel_message(TrackCursor& cursor) noexcept {
+// Marked inline: both reading loops call it, and the plain one must have it
+// inlined, as nearly every event of a file is a channel message.
+inline MessageResult read_channel_message(TrackCursor& cursor) noexcept {
   const int32_t kind = kind_of_status(cursor.status);
   const unsigned data_count = data_bytes_of_kind(kind);
   const unsigned char* data;
@@ -148,10 +150,10 @@ MessageResult read_meta_event(TrackCursor& cursor) noexcept {
   return MessageResult::kRead;
 }
 
-MessageResult read_message(TrackCursor& cursor) noexcept {
+// Any message but a channel message.
+MessageResult read_other_message(TrackCursor& cursor) noexcept {
   const unsigned status = cursor.status;
   if (status == 0) return MessageResult::kRead;  // a data byte before any status: skipped
-  if (status < 0xF0) return read_channel_message(cursor);
   if (status == kSysexStatus || status == kSysexContinuationStatus) return read_sysex_message(cursor);
   if (status == kMetaStatus) return read_meta_event(cursor);
   // Other system messages make no event; their data bytes are passed over.
@@ -192,7 +194,8 @@ MessageResult read_next_message(TrackCursor& cursor) noexcept {
                                      data_bytes_of_system_status(status));
     }
   }
-  return read_message(cursor);
+  if (is_channel_status(cursor.status)) return read_channel_message(cursor);
+  return read_other_message(cursor);
 }
 
 template <bool kReporting>
@@ -213,12 +216,14 @@ bool read_events(TrackCursor& cursor, uint64_t chunk_end) noexcept {
 
 }  // namespace
 
-bool read_track_events(ByteSource& source, Track* track, uint64_t chunk_end, Remarks* remarks) noexcept {
-  if (remarks == nullptr) {
-    TrackCursor cursor{source, track, nullptr, 0, 0, 0};
-    return read_events<false>(cursor, chunk_end);
-  }
-  TrackRemarks track_remarks(*remarks, source, track->number, chunk_end);
+bool read_track_events(ByteSource& source, Track* track, uint64_t chunk_end) noexcept {
+  TrackCursor cursor{source, track, nullptr, 0, 0, 0};
+  return read_events<false>(cursor, chunk_end);
+}
+
+bool read_track_events_with_remarks(ByteSource& source, Track* track, uint64_t chunk_end,
+                                    Remarks& remarks) noexcept {
+  TrackRemarks track_remarks(remarks, source, track->number, chunk_end);
   TrackCursor cursor{source, track, &track_remarks, 0, 0, 0};
   return read_events<true>(cursor, chunk_end);
 }

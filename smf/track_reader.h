@@ -14,9 +14,13 @@ namespace tactus::internal {
 // end, not yet in sequence order) until the position reaches `chunk_end`, an
 // end-of-track meta event sets the track's end tick, the file ends, or a
 // length runs past the end of the file. The last message is read whole even
-// when it runs past `chunk_end`. With `remarks`, tells what it went past.
-// False only when memory ran out.
-bool read_track_events(ByteSource& source, Track* track, uint64_t chunk_end, Remarks* remarks) noexcept;
+// when it runs past `chunk_end`. False only when memory ran out.
+bool read_track_events(ByteSource& source, Track* track, uint64_t chunk_end) noexcept;
+
+// The same, telling `remarks` what it goes past. A function of its own, so
+// that the compiler keeps the remarks out of the plain reading loop.
+bool read_track_events_with_remarks(ByteSource& source, Track* track, uint64_t chunk_end,
+                                    Remarks& remarks) noexcept;
 
 }  // namespace tactus::internal
 
