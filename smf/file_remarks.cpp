@@ -97,8 +97,8 @@ void remark_header(Remarks& remarks, ByteSource& source, const ChunkHead& header
   }
   if (header.length > kHeaderFieldsSize) {
     remarks.add(fields + kHeaderFieldsSize, kNoTrack, REMARK_HEADER_LENGTH,
-                "header chunk is %" PRIu32 " bytes long, not 6: %" PRIu32 " bytes skipped", header.length,
-                header.length - kHeaderFieldsSize);
+                "header chunk is %" PRIu32 " bytes long, not 6: %" PRIu32 " byte%s skipped", header.length,
+                header.length - kHeaderFieldsSize, plural(header.length - kHeaderFieldsSize));
   }
 }
 
@@ -119,8 +119,8 @@ void remark_file_end(Remarks& remarks, ByteSource& source, const ChunkWalk& walk
     // The walk stopped where no whole chunk head was left.
     const uint64_t stop = std::min(walk.next_chunk, size);
     remarks.add(stop, kNoTrack, REMARK_MISSING_TRACKS,
-                "the header declares %" PRIu32 " track chunks, the file has %" PRIu32, declared_tracks,
-                walk.tracks_read);
+                "the header declares %" PRIu32 " track chunk%s, the file has %" PRIu32, declared_tracks,
+                plural(declared_tracks), walk.tracks_read);
     remark_bytes_after_chunks(remarks, stop, size);
   } else {
     // In a RIFF file the MIDI chunks end with the "data" chunk; other RIFF

@@ -29,13 +29,6 @@ struct TrackCursor {
 
 bool is_channel_status(unsigned status) noexcept { return status >= 0x80 && status < 0xF0; }
 
-// Files put text, marker and system-exclusive events (an identity request,
-// a reset) between the notes of a run and go on with running status after
-// them, so these leave a channel status in place.
-bool keeps_channel_status(unsigned status) noexcept {
-  return status == kMetaStatus || status == kSysexStatus || status == kSysexContinuationStatus;
-}
-
 // The system common messages with data: MTC quarter frame (0xF1) and song
 // select (0xF3) carry one byte, song position (0xF2) two. The others carry
 // none.
@@ -174,13 +167,15 @@ MessageResult read_next_message(TrackCursor& cursor) noexcept {
   cursor.tick = advance_tick(cursor.tick, delta);
   if (!source.read_byte(byte)) return MessageResult::kFileEnds;
   // A byte with its top bit set becomes the remembered status, system
-  // statuses included, except that meta and system-exclusive events leave
-  // a channel status in place. A data byte is given back to be read again
-  // as the message's first data byte (or, with no status yet, as the next
-  // delta time).
+  // statuses included, except that meta and system-exclusive events leave a
+  // channel status in place: files put text, marker and system-exclusive
+  // events (an identity request, a reset) between the notes of a run and go
+  // on with running status after them. A data byte is given back to be read
+  // again as the message's first data byte (or, with no status yet, as the
+  // next delta time).
   if (byte & 0x80u) {
     cursor.status = byte;
-    if (!keeps_channel_status(byte) || !is_channel_status(cursor.running)) cursor.running = byte;
+    if (!is_meta_or_sysex_status(byte) || !is_channel_status(cursor.running)) cursor.running = byte;
   } else {
     if constexpr (kReporting)
       cursor.remarks->data_byte(source.position() - 1, byte, cursor.status, cursor.running);
@@ -188,11 +183,8 @@ MessageResult read_next_message(TrackCursor& cursor) noexcept {
     source.step_back();
   }
   if constexpr (kReporting) {
-    const unsigned status = cursor.status;
-    if (status > 0xF0 && status != kSysexContinuationStatus && status != kMetaStatus) {
-      cursor.remarks->system_message(source.position() - (byte & 0x80u ? 1 : 0), status,
-                                     data_bytes_of_system_status(status));
-    }
+    if (is_system_message_status(byte))
+      cursor.remarks->system_message(source.position() - 1, byte, data_bytes_of_system_status(byte));
   }
   if (is_channel_status(cursor.status)) return read_channel_message(cursor);
   return read_other_message(cursor);

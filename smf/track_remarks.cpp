@@ -17,11 +17,13 @@ void TrackRemarks::data_byte(uint64_t offset, unsigned byte, unsigned previous, 
   if (running == 0) {
     remarks_.add(offset, track_, REMARK_NO_STATUS, "data byte 0x%02X with no status to repeat: skipped",
                  byte);
-  } else if (running < 0xF0 &&
-             (previous == kMetaStatus || previous == kSysexStatus || previous == kSysexContinuationStatus)) {
+  } else if (running < kSysexStatus && is_meta_or_sysex_status(previous)) {
     remarks_.add(offset, track_, REMARK_RUNNING_STATUS, "running status 0x%02X carried across a %s event",
                  running, event_name(previous));
-  } else if (running == kMetaStatus || running == kSysexStatus || running == kSysexContinuationStatus) {
+  } else if (is_system_message_status(running)) {
+    remarks_.add(offset, track_, REMARK_SYSTEM_MESSAGE,
+                 "data byte 0x%02X repeats system status 0x%02X: skipped", byte, running);
+  } else if (is_meta_or_sysex_status(running)) {
     remarks_.add(offset, track_, REMARK_RUNNING_STATUS,
                  "data byte 0x%02X repeats status 0x%02X: read as a %s event", byte, running,
                  event_name(running));

@@ -21,7 +21,7 @@ class TrackRemarks {
   // `previous` is the status of the message before, `running` the status it
   // repeats (0 for none).
   void data_byte(uint64_t offset, unsigned byte, unsigned previous, unsigned running) noexcept;
-  // A system common or real-time status, given or repeated, at `offset`.
+  // A system common or real-time status byte at `offset`.
   void system_message(uint64_t offset, unsigned status, unsigned data_bytes) noexcept;
   // A system-exclusive or meta length that could not be followed; the
   // source stands right after the length.
