@@ -9,9 +9,10 @@ set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "Standard MIDI File library and real-time 
 string(CONCAT CPACK_PACKAGE_DESCRIPTION
   "tactus plays a Standard MIDI File in real time to MIDI output ports (ALSA\n"
   "sequencer and JACK), with per-track routing, solo and mute, and a playback\n"
-  "range in eight notations. The package also holds the tactus C++ library for\n"
-  "reading, editing and writing MIDI files, with its headers, a pkg-config file\n"
-  "and a CMake package.")
+  "range in eight notations; tactus-ports lists the output ports, tactus-info\n"
+  "describes MIDI files and what the reader went past in them. The package\n"
+  "also holds the tactus C++ library for reading, editing and writing MIDI\n"
+  "files, with its headers, a pkg-config file and a CMake package.")
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION sound)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)

@@ -19,6 +19,15 @@ inline constexpr int32_t kEndOfTrackMeta = 0x2F;
 inline constexpr int32_t kTempoMeta = 0x51;
 inline constexpr int32_t kTimeSignatureMeta = 0x58;
 
+constexpr bool is_meta_or_sysex_status(unsigned status) {
+  return status == kMetaStatus || status == kSysexStatus || status == kSysexContinuationStatus;
+}
+
+// System common and real-time statuses, which make no event in a file.
+constexpr bool is_system_message_status(unsigned status) {
+  return status > kSysexStatus && status != kSysexContinuationStatus && status != kMetaStatus;
+}
+
 // The channel kinds follow the status nibbles in order: NOTE_OFF is 0x80,
 // PITCH_WHEEL 0xE0.
 constexpr uint32_t status_of_kind(int32_t kind) { return 0x80u + (static_cast<uint32_t>(kind) << 4); }

@@ -53,6 +53,13 @@ class ByteSource {
   bool read_u16(uint32_t& value) noexcept;
   bool read_u32(uint32_t& value) noexcept;
 
+  // The file's size, or `end` when the file holds at least that many bytes;
+  // a stream is read as far as that takes.
+  uint64_t size_up_to(uint64_t end) noexcept {
+    fill_to(end);
+    return size_ < end ? size_ : end;
+  }
+
   // Set when a buffer could not grow: the bytes seen so far are incomplete.
   bool out_of_memory() const noexcept { return out_of_memory_; }
 

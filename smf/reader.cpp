@@ -6,6 +6,8 @@
 #include "model/records.h"
 #include "model/time_division.h"
 #include "smf/byte_source.h"
+#include "smf/chunk_head.h"
+#include "smf/file_remarks.h"
 #include "smf/track_reader.h"
 #include "tactus/smf.h"
 
@@ -15,32 +17,16 @@ namespace {
 
 constexpr uint32_t kHeaderFieldsSize = 6;
 
-struct ChunkHead {
-  char identifier[4];
-  uint32_t length;
-  uint64_t end;  // content start + length
-};
-
-bool read_chunk_head(ByteSource& source, ChunkHead& head) noexcept {
-  const unsigned char* identifier;
-  if (!source.read_block(4, identifier)) return false;
-  std::memcpy(head.identifier, identifier, 4);
-  if (!source.read_u32(head.length)) return false;
-  head.end = source.position() + head.length;
-  return true;
-}
-
-bool has_identifier(const ChunkHead& head, const char* identifier) noexcept {
-  return std::memcmp(head.identifier, identifier, 4) == 0;
-}
-
 // The RIFF wrapper has a fixed layout: "RMID", then a "data" chunk head
 // directly followed by the header chunk. Its lengths bound nothing; `head`
-// becomes the head after the wrapper.
-bool read_past_riff_wrapper(ByteSource& source, ChunkHead& head) noexcept {
+// becomes the head after the wrapper, `riff` keeps the two lengths.
+bool read_past_riff_wrapper(ByteSource& source, ChunkHead& head, RiffSizes& riff) noexcept {
+  riff.wrapped = true;
+  riff.riff_length = head.length;
   const unsigned char* form;
   if (!source.read_block(4, form) || std::memcmp(form, "RMID", 4) != 0) return false;
   if (!read_chunk_head(source, head) || !has_identifier(head, "data")) return false;
+  riff.data_length = head.length;
   return read_chunk_head(source, head);
 }
 
@@ -60,26 +46,32 @@ Division decode_division(unsigned first, unsigned second) noexcept {
 // Reads up to `declared_tracks` track chunks, skipping chunks of any other
 // kind, each from its content start to its declared end. A file that ends
 // early simply ends the reading. False only when memory ran out.
-bool read_track_chunks(ByteSource& source, Sequence* sequence, uint32_t declared_tracks,
-                       uint64_t header_end) noexcept {
-  uint64_t next_chunk = header_end;
-  for (uint32_t tracks_read = 0; tracks_read < declared_tracks;) {
-    source.seek(next_chunk);
+bool read_track_chunks(ByteSource& source, Sequence* sequence, uint32_t declared_tracks, Remarks* remarks,
+                       ChunkWalk& walk) noexcept {
+  while (walk.tracks_read < declared_tracks) {
+    source.seek(walk.next_chunk);
     ChunkHead head;
     if (!read_chunk_head(source, head)) return true;
-    next_chunk = head.end;
-    if (!has_identifier(head, "MTrk")) continue;
+    walk.next_chunk = head.end;
+    const bool is_track = has_identifier(head, "MTrk");
+    if (remarks != nullptr)
+      remark_chunk(*remarks, source, head, is_track ? static_cast<int32_t>(walk.tracks_read) : kNoTrack);
+    if (!is_track) continue;
     Track* track = sequence_add_track(sequence);
-    if (track == nullptr || !read_track_events(source, track, head.end)) return false;
-    ++tracks_read;
+    if (track == nullptr) return false;
+    const bool read = remarks == nullptr ? read_track_events(source, track, head.end)
+                                         : read_track_events_with_remarks(source, track, head.end, *remarks);
+    if (!read) return false;
+    ++walk.tracks_read;
   }
   return true;
 }
 
-Sequence* load_sequence(ByteSource& source) noexcept {
+Sequence* load_sequence(ByteSource& source, Remarks* remarks) noexcept {
   ChunkHead head;
   if (!read_chunk_head(source, head)) return nullptr;
-  if (has_identifier(head, "RIFF") && !read_past_riff_wrapper(source, head)) return nullptr;
+  RiffSizes riff;
+  if (has_identifier(head, "RIFF") && !read_past_riff_wrapper(source, head, riff)) return nullptr;
   // A shorter header would put the first chunk head inside its own fields.
   if (!has_identifier(head, "MThd") || head.length < kHeaderFieldsSize) return nullptr;
   uint32_t format, declared_tracks;
@@ -91,12 +83,30 @@ Sequence* load_sequence(ByteSource& source) noexcept {
   const Division division = decode_division(division_bytes[0], division_bytes[1]);
   Sequence* sequence = sequence_new(static_cast<int32_t>(format), division.type, division.resolution);
   if (sequence == nullptr) return nullptr;
-  if (!read_track_chunks(source, sequence, declared_tracks, head.end) || source.out_of_memory()) {
+  if (remarks != nullptr) remark_header(*remarks, source, head, format, declared_tracks);
+  ChunkWalk walk{head.end, 0};
+  if (!read_track_chunks(source, sequence, declared_tracks, remarks, walk) || source.out_of_memory()) {
     sequence_free(sequence);
     return nullptr;
   }
+  // Reading on to the end of the file changes nothing in the Sequence, even
+  // if memory runs out.
+  if (remarks != nullptr) remark_file_end(*remarks, source, walk, declared_tracks, riff);
   // Each track was filled in file order; one merge gives the sequence order.
   link_sequence_order(sequence);
+  return sequence;
+}
+
+Sequence* load_sequence_from_file(const char* filename, Remarks* remarks) noexcept {
+  std::FILE* file = std::fopen(filename, "rb");
+  if (file == nullptr) return nullptr;
+  Sequence* sequence;
+  {
+    // The file is read lazily, only as far as parsing gets.
+    ByteSource source(file);
+    sequence = load_sequence(source, remarks);
+  }
+  std::fclose(file);
   return sequence;
 }
 
@@ -105,7 +115,7 @@ Sequence* load_sequence(ByteSource& source) noexcept {
 Sequence* load_sequence_from_memory(const unsigned char* data, size_t size) noexcept {
   if (data == nullptr && size > 0) return nullptr;
   ByteSource source(data, size);
-  return load_sequence(source);
+  return load_sequence(source, nullptr);
 }
 
 }  // namespace internal
@@ -117,16 +127,21 @@ Sequence* sequence_load_from_memory(const void* bytes, size_t length) {
 
 Sequence* sequence_load(const char* filename) {
   if (filename == nullptr) return nullptr;
-  std::FILE* file = std::fopen(filename, "rb");
-  if (file == nullptr) return nullptr;
-  Sequence* sequence;
-  {
-    // The file is read lazily, only as far as parsing gets.
-    internal::ByteSource source(file);
-    sequence = internal::load_sequence(source);
-  }
-  std::fclose(file);
-  return sequence;
+  return internal::load_sequence_from_file(filename, nullptr);
+}
+
+Sequence* sequence_load_from_memory_with_remarks(const void* bytes, size_t length, LoadRemarkHandler handler,
+                                                 void* context) {
+  if (bytes == nullptr && length > 0) return nullptr;
+  internal::Remarks remarks(handler, context);
+  internal::ByteSource source(static_cast<const unsigned char*>(bytes), length);
+  return internal::load_sequence(source, handler != nullptr ? &remarks : nullptr);
+}
+
+Sequence* sequence_load_with_remarks(const char* filename, LoadRemarkHandler handler, void* context) {
+  if (filename == nullptr) return nullptr;
+  internal::Remarks remarks(handler, context);
+  return internal::load_sequence_from_file(filename, handler != nullptr ? &remarks : nullptr);
 }
 
 }  // namespace tactus

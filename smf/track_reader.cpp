@@ -4,22 +4,37 @@
 #include <cstring>
 
 #include "model/midi_messages.h"
+#include "smf/track_remarks.h"
 
 namespace tactus::internal {
 namespace {
 
 // Why the reading of one message stopped the track, if it did.
-enum class MessageResult { kRead, kTrackEnds, kOutOfMemory };
+enum class MessageResult {
+  kRead,
+  kEndOfTrack,
+  kFileEnds,           // a read ran into the end of the file
+  kLengthNotFollowed,  // a sysex or meta length runs past the file or the model
+  kOutOfMemory
+};
 
 struct TrackCursor {
   ByteSource& source;
   Track* track;
+  TrackRemarks* remarks;  // null unless the caller asked for remarks
   int32_t tick;
   unsigned status;   // the status of the message being read
   unsigned running;  // the remembered status; 0 until a status byte is seen
 };
 
 bool is_channel_status(unsigned status) noexcept { return status >= 0x80 && status < 0xF0; }
+
+// The system common messages with data: MTC quarter frame (0xF1) and song
+// select (0xF3) carry one byte, song position (0xF2) two. The others carry
+// none.
+unsigned data_bytes_of_system_status(unsigned status) noexcept {
+  return status == 0xF2 ? 2 : status == 0xF1 || status == 0xF3 ? 1 : 0;
+}
 
 // Groups beyond 32 bits fall off the top; the number of bytes is not limited.
 bool read_variable_quantity(ByteSource& source, uint32_t& value) noexcept {
@@ -50,11 +65,13 @@ Event* new_event(const TrackCursor& cursor, int32_t kind) noexcept {
   return event;
 }
 
-MessageResult read_channel_message(TrackCursor& cursor) noexcept {
+// Marked inline: both reading loops call it, and the plain one must have it
+// inlined, as nearly every event of a file is a channel message.
+inline MessageResult read_channel_message(TrackCursor& cursor) noexcept {
   const int32_t kind = kind_of_status(cursor.status);
   const unsigned data_count = data_bytes_of_kind(kind);
   const unsigned char* data;
-  if (!cursor.source.read_block(data_count, data)) return MessageResult::kTrackEnds;
+  if (!cursor.source.read_block(data_count, data)) return MessageResult::kFileEnds;
   Event* event = new_event(cursor, kind);
   if (event == nullptr) return MessageResult::kOutOfMemory;
   event->word1 = static_cast<int32_t>(cursor.status & 0x0F);
@@ -70,12 +87,14 @@ MessageResult read_channel_message(TrackCursor& cursor) noexcept {
 
 MessageResult read_sysex_message(TrackCursor& cursor) noexcept {
   uint32_t count;
-  if (!read_variable_quantity(cursor.source, count)) return MessageResult::kTrackEnds;
+  if (!read_variable_quantity(cursor.source, count)) return MessageResult::kFileEnds;
   // The event's byte count, count + 1, is a signed 32-bit value. Buffers
   // are malloc'ed: the model releases them with free().
-  if (count >= INT32_MAX) return MessageResult::kTrackEnds;
   const unsigned char* data;
-  if (!cursor.source.read_block(count, data)) return MessageResult::kTrackEnds;
+  if (count >= INT32_MAX || !cursor.source.read_block(count, data)) {
+    if (cursor.remarks != nullptr) cursor.remarks->length_not_followed("system-exclusive", count);
+    return MessageResult::kLengthNotFollowed;
+  }
   auto* bytes = static_cast<unsigned char*>(std::malloc(size_t{count} + 1));
   if (bytes == nullptr) return MessageResult::kOutOfMemory;
   bytes[0] = static_cast<unsigned char>(cursor.status);
@@ -95,16 +114,18 @@ MessageResult read_meta_event(TrackCursor& cursor) noexcept {
   unsigned char number;
   uint32_t length;
   if (!cursor.source.read_byte(number) || !read_variable_quantity(cursor.source, length)) {
-    return MessageResult::kTrackEnds;
+    return MessageResult::kFileEnds;
   }
   // The payload length is a signed 32-bit value.
-  if (length > INT32_MAX) return MessageResult::kTrackEnds;
   const unsigned char* data;
-  if (!cursor.source.read_block(length, data)) return MessageResult::kTrackEnds;
+  if (length > INT32_MAX || !cursor.source.read_block(length, data)) {
+    if (cursor.remarks != nullptr) cursor.remarks->length_not_followed("meta event", length);
+    return MessageResult::kLengthNotFollowed;
+  }
   if (number == kEndOfTrackMeta) {
     // Never refused: no event of the track stands beyond the running tick.
     track_set_end_tick(cursor.track, cursor.tick);
-    return MessageResult::kTrackEnds;
+    return MessageResult::kEndOfTrack;
   }
   auto* payload = static_cast<unsigned char*>(std::malloc(size_t{length} + 1));
   if (payload == nullptr) return MessageResult::kOutOfMemory;
@@ -122,48 +143,81 @@ MessageResult read_meta_event(TrackCursor& cursor) noexcept {
   return MessageResult::kRead;
 }
 
-MessageResult read_message(TrackCursor& cursor) noexcept {
+// Any message but a channel message.
+MessageResult read_other_message(TrackCursor& cursor) noexcept {
   const unsigned status = cursor.status;
   if (status == 0) return MessageResult::kRead;  // a data byte before any status: skipped
-  if (status < 0xF0) return read_channel_message(cursor);
   if (status == kSysexStatus || status == kSysexContinuationStatus) return read_sysex_message(cursor);
   if (status == kMetaStatus) return read_meta_event(cursor);
-  return MessageResult::kRead;  // other system messages carry nothing
+  // Other system messages make no event; their data bytes are passed over.
+  const unsigned char* data;
+  return cursor.source.read_block(data_bytes_of_system_status(status), data) ? MessageResult::kRead
+                                                                             : MessageResult::kFileEnds;
+}
+
+// With kReporting false every remark is compiled out, so that a plain load
+// does no work for them.
+template <bool kReporting>
+MessageResult read_next_message(TrackCursor& cursor) noexcept {
+  ByteSource& source = cursor.source;
+  if constexpr (kReporting) cursor.remarks->event_starts(source.position());
+  uint32_t delta;
+  unsigned char byte;
+  if (!read_variable_quantity(source, delta)) return MessageResult::kFileEnds;
+  cursor.tick = advance_tick(cursor.tick, delta);
+  if (!source.read_byte(byte)) return MessageResult::kFileEnds;
+  // A byte with its top bit set becomes the remembered status, system
+  // statuses included, except that meta and system-exclusive events leave a
+  // channel status in place: files put text, marker and system-exclusive
+  // events (an identity request, a reset) between the notes of a run and go
+  // on with running status after them. A data byte is given back to be read
+  // again as the message's first data byte (or, with no status yet, as the
+  // next delta time).
+  if (byte & 0x80u) {
+    cursor.status = byte;
+    if (!is_meta_or_sysex_status(byte) || !is_channel_status(cursor.running)) cursor.running = byte;
+  } else {
+    if constexpr (kReporting)
+      cursor.remarks->data_byte(source.position() - 1, byte, cursor.status, cursor.running);
+    cursor.status = cursor.running;
+    source.step_back();
+  }
+  if constexpr (kReporting) {
+    if (is_system_message_status(byte))
+      cursor.remarks->system_message(source.position() - 1, byte, data_bytes_of_system_status(byte));
+  }
+  if (is_channel_status(cursor.status)) return read_channel_message(cursor);
+  return read_other_message(cursor);
+}
+
+template <bool kReporting>
+bool read_events(TrackCursor& cursor, uint64_t chunk_end) noexcept {
+  while (cursor.source.position() < chunk_end) {
+    const MessageResult result = read_next_message<kReporting>(cursor);
+    if constexpr (kReporting) {
+      if (result == MessageResult::kRead) cursor.remarks->message_read();
+      if (result == MessageResult::kEndOfTrack) cursor.remarks->end_of_track_read();
+      if (result == MessageResult::kFileEnds) cursor.remarks->file_ended();
+    }
+    if (result == MessageResult::kOutOfMemory) return false;
+    if (result != MessageResult::kRead) return true;
+  }
+  if constexpr (kReporting) cursor.remarks->chunk_ended();
+  return true;
 }
 
 }  // namespace
 
 bool read_track_events(ByteSource& source, Track* track, uint64_t chunk_end) noexcept {
-  TrackCursor cursor{source, track, 0, 0, 0};
-  while (source.position() < chunk_end) {
-    uint32_t delta;
-    unsigned char byte;
-    if (!read_variable_quantity(source, delta)) return true;
-    cursor.tick = advance_tick(cursor.tick, delta);
-    if (!source.read_byte(byte)) return true;
-    // A byte with its top bit set becomes the remembered status, system
-    // statuses included, except that a meta event leaves a channel status in
-    // place: files put text and marker events between the notes of a run
-    // and go on with running status after them. A data byte is given back to
-    // be read again as the message's first data byte (or, with no status
-    // yet, as the next delta time).
-    if (byte & 0x80u) {
-      cursor.status = byte;
-      if (byte != kMetaStatus || !is_channel_status(cursor.running)) cursor.running = byte;
-    } else {
-      cursor.status = cursor.running;
-      source.step_back();
-    }
-    switch (read_message(cursor)) {
-      case MessageResult::kRead:
-        break;
-      case MessageResult::kTrackEnds:
-        return true;
-      case MessageResult::kOutOfMemory:
-        return false;
-    }
-  }
-  return true;
+  TrackCursor cursor{source, track, nullptr, 0, 0, 0};
+  return read_events<false>(cursor, chunk_end);
+}
+
+bool read_track_events_with_remarks(ByteSource& source, Track* track, uint64_t chunk_end,
+                                    Remarks& remarks) noexcept {
+  TrackRemarks track_remarks(remarks, source, track->number, chunk_end);
+  TrackCursor cursor{source, track, &track_remarks, 0, 0, 0};
+  return read_events<true>(cursor, chunk_end);
 }
 
 }  // namespace tactus::internal

@@ -6,6 +6,7 @@
 
 #include "model/records.h"
 #include "smf/byte_source.h"
+#include "smf/remarks.h"
 
 namespace tactus::internal {
 
@@ -15,6 +16,11 @@ namespace tactus::internal {
 // length runs past the end of the file. The last message is read whole even
 // when it runs past `chunk_end`. False only when memory ran out.
 bool read_track_events(ByteSource& source, Track* track, uint64_t chunk_end) noexcept;
+
+// The same, telling `remarks` what it goes past. A function of its own, so
+// that the compiler keeps the remarks out of the plain reading loop.
+bool read_track_events_with_remarks(ByteSource& source, Track* track, uint64_t chunk_end,
+                                    Remarks& remarks) noexcept;
 
 }  // namespace tactus::internal
 

@@ -16,11 +16,13 @@ namespace tactus {
 // read: reading stops where a length runs past the end of the file.
 //
 // Running status: a message without a status byte repeats the status of the
-// message before it in its track. A meta event does not count as that
-// message when a channel message came before it, so that notes may go on by
-// running status after text or marker events; system-exclusive and other
-// system messages do count, and a data byte after them (or after a meta
-// event that no channel message preceded) is read under their status.
+// message before it in its track. Meta and system-exclusive events do not
+// count as that message when a channel message came before them, so that
+// notes may go on by running status after text, marker or system-exclusive
+// events; other system messages do count, and a data byte after them (or
+// after a meta or system-exclusive event that no channel message preceded)
+// is read under their status. System messages make no event: 0xF1 and 0xF3
+// pass over one data byte, 0xF2 over two, the others over none.
 TACTUS_API Sequence* sequence_load(const char* filename);
 
 // Reads a file's `length` bytes from memory, with the same result as
@@ -28,6 +30,53 @@ TACTUS_API Sequence* sequence_load(const char* filename);
 // read during the call. Null when they are no MIDI file, or when `bytes` is
 // null and `length` is not 0.
 TACTUS_API Sequence* sequence_load_from_memory(const void* bytes, size_t length);
+
+// ---- Loading with remarks ---------------------------------------------------
+//
+// The loaders above go past what does not fit the file format without a
+// word. These two say what they went past, one remark each, through a
+// handler; the Sequence is the one the loaders above give for the same bytes.
+// Nothing the format allows gives a remark: running status between channel
+// messages is allowed, running status carried across a meta or
+// system-exclusive event is not.
+
+// What a remark is about, and what the reader did about it.
+enum LoadRemark : int32_t {
+  REMARK_HEADER_LENGTH = 1,        // header chunk longer than 6 bytes: the rest skipped
+  REMARK_FORMAT_0_TRACKS = 2,      // format 0 declaring more than one track: all read
+  REMARK_NOT_A_TRACK = 3,          // a chunk other than "MTrk": skipped
+  REMARK_MISSING_TRACKS = 4,       // fewer track chunks than the header declares
+  REMARK_EXTRA_TRACK = 5,          // a track chunk after the declared count: not read
+  REMARK_NO_END_OF_TRACK = 6,      // a track chunk without an end-of-track event
+  REMARK_AFTER_END_OF_TRACK = 7,   // bytes after end of track in its chunk: not read
+  REMARK_EVENT_PAST_CHUNK = 8,     // an event running past the end of its chunk
+  REMARK_LENGTH_PAST_FILE = 9,     // a chunk or event length past the end of the file
+  REMARK_NO_STATUS = 10,           // a data byte with no status to repeat: skipped
+  REMARK_RUNNING_STATUS = 11,      // running status across or of a meta or sysex event
+  REMARK_SYSTEM_MESSAGE = 12,      // a system common or real-time message: skipped
+  REMARK_BYTES_AFTER_CHUNKS = 13,  // bytes after the last chunk: not read
+  REMARK_RIFF_SIZE = 14            // a RIFF or "data" size that disagrees with the file
+};
+
+// Receives one remark: `offset` is the byte offset in the file where it
+// happened, `track` the number of the track whose chunk holds it (-1 for
+// the header and the space between chunks), `code` a LoadRemark, `text` a
+// short English text naming the bytes and what the reader did, valid during
+// the call only. Called on the loading thread, during the load call, in the
+// order the reader meets the remarks (the RIFF sizes come last).
+using LoadRemarkHandler = void (*)(void* context, uint64_t offset, int32_t track, int32_t code,
+                                   const char* text);
+
+// sequence_load, with each remark handed to `handler` together with
+// `context`. With a handler the file is read to its end, to find what
+// follows its last chunk; without one this is sequence_load. A load that
+// gives null may have reported remarks before it failed.
+TACTUS_API Sequence* sequence_load_with_remarks(const char* filename, LoadRemarkHandler handler,
+                                                void* context);
+
+// sequence_load_from_memory, with remarks as sequence_load_with_remarks.
+TACTUS_API Sequence* sequence_load_from_memory_with_remarks(const void* bytes, size_t length,
+                                                            LoadRemarkHandler handler, void* context);
 
 // Writes the sequence as a plain Standard MIDI File (no running status, an
 // end-of-track event at each track's end tick). 0 when the file is complete

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # On a fresh Debian machine, as root: installs the package with apt-get and
-# checks what a user of it meets: the usage text, the manual page, and a
+# checks what a user of it meets: the usage texts, the manual pages, and a
 # program outside the tree built against the library through pkg-config and
 # through the CMake package.
 #   tests/package/check_package.sh tactus_<version>_<arch>.deb
@@ -18,6 +18,8 @@ grep -q '^Usage:  tactus \[ --out <device id> \]' /tmp/usage
 tactus-ports >/dev/null
 man tactus 2>/dev/null | grep -q 'play a Standard MIDI File to MIDI output ports'
 man tactus-ports 2>/dev/null | grep -q 'list the MIDI output devices'
+tactus-info --help | grep -q '^Usage:  tactus-info \[ --check \]'
+man tactus-info 2>/dev/null | grep -q 'describe Standard MIDI Files'
 
 work=$(mktemp -d)
 cp "$source_dir/examples/song_info.cpp" "$source_dir/examples/demo_song.cpp" "$work/"
@@ -33,4 +35,5 @@ cmake -S "$work" -B "$work/build" -G Ninja >/dev/null
 cmake --build "$work/build" >/dev/null
 "$work/demo_song" "$work/song.mid" >/dev/null
 "$work/build/song_info" "$work/song.mid" | grep -q tracks
-echo "package: installed; usage, manual pages, pkg-config and CMake package work"
+tactus-info "$work/song.mid" | grep -q '^tracks: 5$'
+echo "package: installed; the three programs, manual pages, pkg-config and CMake package work"

@@ -25,10 +25,9 @@ struct SequenceDeleter {
 using SequencePtr = std::unique_ptr<Sequence, SequenceDeleter>;
 
 // Loads an exact copy of the bytes, so that the address sanitizer sees a
-// read past them; the same bytes in a file, read in blocks, must give the
-// same. With TACTUS_SEED_DIRECTORY set, a file of up to 4 KB is kept there
-// as a seed for the fuzz targets (scripts/fuzz), which stay fast on small
-// inputs.
+// read past them; the same bytes in a file, read in blocks, and the same
+// bytes loaded with remarks must give the same. With TACTUS_SEED_DIRECTORY set, a file of up to 4 KB is kept
+// there as a seed for the fuzz targets (scripts/fuzz), which stay fast on small inputs.
 inline SequencePtr load(const MidiBytes& file) {
   static int count = 0;
   const Bytes exact = file.data();
@@ -37,6 +36,11 @@ inline SequencePtr load(const MidiBytes& file) {
   EXPECT_EQ(describe_sequence(SequencePtr(sequence_load(on_disk.path())).get()),
             describe_sequence(sequence.get()));
   EXPECT_EQ(sequence == nullptr ? "" : loaded_sequence_flaw(sequence.get()), "");
+  const auto ignore = [](void*, uint64_t, int32_t, int32_t, const char*) {};
+  EXPECT_EQ(describe_sequence(SequencePtr(sequence_load_from_memory_with_remarks(exact.data(), exact.size(),
+                                                                                 ignore, nullptr))
+                                  .get()),
+            describe_sequence(sequence.get()));
   const char* seeds = std::getenv("TACTUS_SEED_DIRECTORY");
   if (seeds != nullptr && exact.size() <= 4096) write_bytes(seeds + ("/" + std::to_string(count++)), exact);
   return sequence;

@@ -1,0 +1,125 @@
+#include "player/info/info.h"
+
+#include <algorithm>
+#include <cinttypes>
+#include <cstring>
+#include <memory>
+#include <new>
+#include <string>
+#include <vector>
+
+#include "player/info/summary.h"
+#include "tactus/smf.h"
+
+namespace tactus::info {
+namespace {
+
+enum Status { kClean = 0, kRemarks = 1, kFailed = 2 };
+
+struct Remark {
+  uint64_t offset;
+  int32_t track;
+  std::string text;
+};
+
+void collect_remark(void* context, uint64_t offset, int32_t track, int32_t, const char* text) {
+  static_cast<std::vector<Remark>*>(context)->push_back({offset, track, text});
+}
+
+struct SequenceDeleter {
+  void operator()(Sequence* sequence) const { sequence_free(sequence); }
+};
+
+struct Options {
+  bool check = false;
+  bool help = false;
+  std::vector<const char*> files;
+};
+
+// False on a usage error: an unknown option, or no file.
+bool parse_options(int argc, char** argv, Options& options) {
+  bool options_ended = false;
+  for (int i = 1; i < argc; ++i) {
+    const char* argument = argv[i];
+    if (options_ended || argument[0] != '-' || argument[1] == '\0') {
+      options.files.push_back(argument);
+    } else if (std::strcmp(argument, "--") == 0) {
+      options_ended = true;
+    } else if (std::strcmp(argument, "--check") == 0) {
+      options.check = true;
+    } else if (std::strcmp(argument, "--help") == 0 || std::strcmp(argument, "-h") == 0) {
+      options.help = true;
+    } else {
+      return false;
+    }
+  }
+  return options.help || !options.files.empty();
+}
+
+void print_usage(const char* program, std::FILE* stream) {
+  std::fprintf(stream, "Usage:  %s [ --check ] [ -- ] <filename.mid> ...\n", program);
+}
+
+// As compilers report: in the order of the file, then as the reader met them.
+void print_remarks(const char* filename, std::vector<Remark>& remarks, std::FILE* out) {
+  std::stable_sort(remarks.begin(), remarks.end(),
+                   [](const Remark& a, const Remark& b) { return a.offset < b.offset; });
+  for (const Remark& remark : remarks) {
+    std::fprintf(out, "%s:%" PRIu64 ": ", filename, remark.offset);
+    if (remark.track >= 0) std::fprintf(out, "track %d: ", static_cast<int>(remark.track));
+    std::fprintf(out, "%s\n", remark.text.c_str());
+  }
+}
+
+Status describe_file(const char* filename, const Options& options, std::FILE* out, std::FILE* err) {
+  std::vector<Remark> remarks;
+  std::unique_ptr<Sequence, SequenceDeleter> sequence(
+      sequence_load_with_remarks(filename, collect_remark, &remarks));
+  if (sequence == nullptr) {
+    std::fprintf(err, "Error:  Cannot open \"%s\".\n", filename);
+    return kFailed;
+  }
+  if (!options.check) {
+    std::fprintf(out, "file: %s\n", filename);
+    print_file_summary(sequence.get(), out);
+    print_tracks_and_markers(sequence.get(), out);
+  }
+  print_remarks(filename, remarks, out);
+  return remarks.empty() ? kClean : kRemarks;
+}
+
+int run(int argc, char** argv, std::FILE* out, std::FILE* err) {
+  const char* program = argc > 0 && argv[0] != nullptr ? argv[0] : "tactus-info";
+  Options options;
+  if (!parse_options(argc, argv, options)) {
+    print_usage(program, err);
+    return kFailed;
+  }
+  if (options.help) {
+    print_usage(program, out);
+    return kClean;
+  }
+  int status = kClean;
+  bool described = false;
+  for (const char* filename : options.files) {
+    // A blank line between the descriptions of two files.
+    if (described && !options.check) std::fputc('\n', out);
+    const Status file_status = describe_file(filename, options, out, err);
+    described = described || file_status != kFailed;
+    status = std::max(status, static_cast<int>(file_status));
+  }
+  return status;
+}
+
+}  // namespace
+
+int run_info(int argc, char** argv, std::FILE* out, std::FILE* err) {
+  try {
+    return run(argc, argv, out, err);
+  } catch (const std::bad_alloc&) {
+    std::fprintf(err, "Error:  Out of memory.\n");
+    return kFailed;
+  }
+}
+
+}  // namespace tactus::info

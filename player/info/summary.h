@@ -1,0 +1,21 @@
+// What tactus-info prints about a loaded file, as "key: value" lines and
+// table rows.
+#ifndef TACTUS_PLAYER_INFO_SUMMARY_H
+#define TACTUS_PLAYER_INFO_SUMMARY_H
+
+#include <cstdio>
+
+#include "tactus/model.h"
+
+namespace tactus::info {
+
+// Format, division, counts, length, tempo, meter and key.
+void print_file_summary(Sequence* sequence, std::FILE* out);
+
+// One row per track (number, notes, channels, programs, name), then the
+// markers of the first track with their bar:beat and time.
+void print_tracks_and_markers(Sequence* sequence, std::FILE* out);
+
+}  // namespace tactus::info
+
+#endif
