@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "player/captured_run.h"
 #include "player/info/info.h"
 #include "support/midi_bytes.h"
 
@@ -11,28 +12,11 @@ namespace tactus::info {
 namespace {
 
 using test::MidiBytes;
+using test::Outcome;
 using test::TempFile;
 
-struct Outcome {
-  int status;
-  std::string out;
-  std::string err;
-};
-
-Outcome run(std::vector<std::string> arguments) {
-  arguments.insert(arguments.begin(), "tactus-info");
-  std::vector<char*> argv;
-  for (std::string& argument : arguments) argv.push_back(argument.data());
-  std::FILE* streams[] = {std::tmpfile(), std::tmpfile()};
-  Outcome outcome{run_info(static_cast<int>(argv.size()), argv.data(), streams[0], streams[1]), "", ""};
-  for (std::string* text : {&outcome.out, &outcome.err}) {
-    std::FILE* stream = streams[text == &outcome.err];
-    text->resize(static_cast<size_t>(std::ftell(stream)));
-    std::rewind(stream);
-    text->resize(std::fread(text->data(), 1, text->size(), stream));
-    std::fclose(stream);
-  }
-  return outcome;
+test::Outcome run(std::vector<std::string> arguments) {
+  return test::run_captured(run_info, "tactus-info", std::move(arguments));
 }
 
 // Two bars at 96 ticks a quarter: a bar of 3/4 at 120 beats per minute
