@@ -2,9 +2,11 @@
 // platform; their tempo, transposition and loops are in the playback property.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <sstream>
 
 #include "player/core/playback.h"
+#include "player/core/progress_line.h"
 #include "test_platform.h"
 
 namespace tactus::player::testing {
@@ -96,6 +98,7 @@ TEST_F(Practice, TheStatusLineIsRewrittenInPlaceOrWrittenOncePerBar) {
   const std::vector<std::string> drawn = rows(written(err));
   // Before the first "\r" nothing; then every 100 ms for 8 s, and once at the end.
   EXPECT_EQ(drawn.size(), 82u);
+  EXPECT_EQ(platform.wait_limits, Limits(80, 100));
   EXPECT_EQ(drawn[11], "bar 1:2.000  0:00:00 / 0:00:02  60.0 bpm  pass 1 of 2");
   EXPECT_EQ(drawn[41], "bar 1:1.000  0:00:00 / 0:00:02  60.0 bpm  pass 2 of 2");
   EXPECT_EQ(drawn.back(), "bar 2:1.000  0:00:02 / 0:00:02  60.0 bpm  pass 2 of 2\n");
@@ -114,6 +117,25 @@ TEST_F(Practice, WordsAndTheStatusLineShareTheTerminalsRow) {
   EXPECT_EQ(drawn[4], "Hel  bar 1:1.000  0:00:00 / 0:00:00  120.0 bpm");
   EXPECT_EQ(drawn[7], "Hel");
   EXPECT_EQ(drawn[8], "bar 1:1.300  0:00:00 / 0:00:00  120.0 bpm");
+}
+
+TEST(ProgressText, TimesInWholeSecondsThePassOnlyInALoopAndNoMoreThanTheBufferHolds) {
+  const struct {
+    double seconds, total;
+    int64_t pass, pass_count;
+    size_t size;
+    std::string text;
+  } rows[] = {{3725.9, 185, 2, 4, 80, "bar 9:1.000  1:02:05 / 0:03:05  90.0 bpm  pass 2 of 4"},
+              {-1, std::nan(""), 3, 0, 80, "bar 9:1.000  0:00:00 / 0:00:00  90.0 bpm  pass 3"},
+              {0, 0, 0, 2, 80, "bar 9:1.000  0:00:00 / 0:00:00  90.0 bpm"},
+              {0, 0, 1, 1, 12, "bar 9:1.000"}};
+  for (const auto& row : rows) {
+    char text[80];
+    EXPECT_EQ(
+        format_progress(text, row.size, "9:1.000", row.seconds, row.total, 90, row.pass, row.pass_count),
+        row.text.size());
+    EXPECT_EQ(text, row.text);
+  }
 }
 
 }  // namespace
