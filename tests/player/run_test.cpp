@@ -82,16 +82,13 @@ TEST_F(Run, UsageAndErrorMessagesWithTheirStreamsAndStatus) {
       {{"a.mid", "--", "b.mid"}, "", kUsage},
       {{"--", "@SONG@", "--out"}, "", kUsage},
       {{"--shuffle", "@SONG@"}, "", kUsage},  // an unknown word is a second file name
-      {{"@SONG@", "-x"}, "", kUsage},
       {{"@SONG@", "--track-out", "1"}, "", kUsage},
       {{"--track-out", " -2x", "0", "@SONG@"}, "", kUsage},
-      {{"--track-out", "-4294967295", "0", "@SONG@"}, "", kUsage},
       {{"--", "--help"}, "", cannot_open + "\"--help\".\n"},
       {{"--", "--"}, "", cannot_open + "\"--\".\n"},
       {{"no/such/file.mid"}, "", cannot_open + "\"no/such/file.mid\".\n"},
       {{::testing::TempDir()}, "", cannot_open + "\"" + ::testing::TempDir() + "\".\n"},
       {{"--out", "First", "@SONG@"}, no_such + "\"First\".\n", ""},
-      {{"--out", "", "@SONG@"}, no_such + "\"\".\n", ""},
       {{"--out", "-1", "@SONG@"}, no_such + "\"-1\".\n", ""},
       {{"--track-out", "0", "-1", "@SONG@"}, no_such + "\"-1\".\n", ""},
       {{"--out", "nowhere", "--out", "0", "--help"}, no_such + "\"nowhere\".\n", ""},
@@ -192,29 +189,13 @@ TEST_F(Run, DevicesOfTheTracksAndTheOrderOfOpeningAndClosing) {
 }
 
 TEST_F(Run, TheRangeAndTheExtraTimeReachPlayback) {
-  // A note every beat (notes 60 to 63), a controller at each beat's half.
+  // A controller every beat; the last --from and --to count: beats 1 to 2.
   test::MidiBytes events;
-  events.meta(0, 0x06, test::MidiBytes().ascii("Two"));
-  for (int b = 0; b < 4; ++b)
-    events.vlq(0).bytes({0x90, 60 + b, 100}).vlq(240).bytes({0xB0, 1, b}).vlq(240).bytes({0x80, 60 + b, 0});
+  for (int b = 0; b < 4; ++b) events.vlq(b == 0 ? 0 : 480).bytes({0xB0, 1, b});
   const test::TempFile beats("beats.mid", test::MidiBytes().header(0, 1, 480).track(events.end_of_track(0)));
-  // Notes still sounding when playback ends are ended then.
-  const std::string one_to_two =
-      "0 B00100, 0 803C00, 0 903D64, 250 B00101, 500 803D00, 500 903E64, 500 B00102, "
-      "500 B00103, 500 803E00";
-  const struct {
-    std::vector<std::string> options;
-    std::string sent;
-  } cases[] = {{{"--from", "tick:1440", "--from", "beat:1", "--to", "beat:0", "--to", "mb:1:3"}, one_to_two},
-               {{"--to", "marker:Two"}, "0 903C64, 0 B00100, 0 B00101, 0 B00102, 0 B00103, 0 803C00"}};
-  for (const auto& c : cases) {
-    std::vector<std::string> arguments = c.options;
-    arguments.insert(arguments.end(), {"--out", "first", beats.path()});
-    const uint64_t start = platform.now();
-    expect_run(arguments, 0, "", "");
-    for (SentMessage& message : platform.sent) message.time -= start;
-    EXPECT_EQ(describe(platform.sent), c.sent);
-  }
+  expect_run({"--from", "tick:960", "--from", "beat:1", "--to", "beat:0", "--to", "mb:1:3", beats.path()}, 0,
+             "", "");
+  EXPECT_EQ(describe(platform.sent), "0 B00100@-1, 0 B00101@-1, 500 B00102@-1, 500 B00103@-1");
   const struct {
     const char* seconds;
     std::vector<uint32_t> limits;
@@ -228,29 +209,20 @@ TEST_F(Run, TheRangeAndTheExtraTimeReachPlayback) {
   }
 }
 
-TEST(TimeSpec, EachNotationAndTheReadingOfItsNumbers) {
-  // 480 ticks a quarter in 4/4: 120 beats a minute for two bars (4 s), then 60.
-  Sequence* sequence = sequence_new(1, DIVISION_PPQ, 480);
-  Track* track = sequence_add_track(sequence);
-  tempo_new(track, 3840, 60.0f);
-  marker_new(track, 1920, "Chorus");
-  marker_new(track, 2880, "Bridge: second half");
-  marker_new(track, 4800, "Chorus");
+// Each notation reaches its conversion (tested with the library) with the
+// rest of the text; the longer prefixes are not taken for the shorter.
+TEST(TimeSpec, EachNotationGoesToItsConversion) {
+  Sequence* sequence = sequence_new(1, DIVISION_PPQ, 480);  // 120 beats a minute in 4/4
+  marker_new(sequence_add_track(sequence), 1920, "Bridge: a");
   const struct {
     const char* text;
     int32_t tick;
-  } cases[] = {
-      // clang-format off
-      {"tick:480", 480}, {"tick:  +12 beats", 12}, {"tick:", 0}, {"beat:2.5", 1200}, {"beat:nan", -1},
-      {"mb:1:3.5", 1200}, {"mbt:2:2:240", 2640}, {"time:5", 4320},
-      {"mbt:2:1:0", 1920},  // not "mb:" with the value "t:2:1:0", which gives bar 1
-      {"hms:0:00:05", 4320}, {"hmsf:0:00:04:15.0", 4080},  // 30 frames a second
-      {"hmsf:0:00:02:00", 1920},  // not "hms:" with the value "f:...", which gives zero
-      {"marker:Chorus", 1920}, {"marker:Bridge: second half", 2880}, {"marker:chorus", -1},
-      // An unknown notation leaves that side open.
-      {"TICK:5", -1}, {"5", -1}, {"", -1}, {" tick:5", -1},
-      // clang-format on
-  };
+  } cases[] = {// clang-format off
+      {"tick:  +12 beats", 12}, {"tick:", 0}, {"beat:2.5", 1200}, {"mb:1:3.5", 1200}, {"mbt:2:2:240", 2640},
+      {"mbt:2:1:0", 1920}, {"time:5", 4800}, {"hms:0:00:05", 4800}, {"hmsf:0:00:04:15.0", 4320},
+      {"hmsf:0:00:02:00", 1920}, {"marker:Bridge: a", 1920}, {"marker:bridge: a", -1},
+      {"TICK:5", -1}, {"5", -1}, {"", -1}, {" tick:5", -1}};  // an unknown notation leaves that side open
+  // clang-format on
   for (const auto& c : cases) {
     int32_t tick = 480;
     resolve_time_spec(c.text, sequence, &tick);
