@@ -22,14 +22,15 @@ Outcome run(std::vector<std::string> arguments) {
 
 // Two bars at 96 ticks a quarter: a bar of 3/4 at 120 beats per minute
 // (1.5 s), then one at 60 (3 s). Track 1's note end repeats the status of
-// its note start across a text event, at byte 104.
+// its note start across a text event, at byte 122.
 MidiBytes two_bar_song() {
   MidiBytes conductor =
       MidiBytes().meta(0, 0x03, MidiBytes().ascii("Song")).meta(0, 0x51, {0x07, 0xA1, 0x20});
-  conductor.meta(0, 0x58, {3, 2, 24, 8}).meta(0, 0x59, {0xFF, 0}).meta(0, 0x06, {'A'});
+  conductor.meta(0, 0x03, MidiBytes().ascii("Not the name"));
+  conductor.meta(0, 0x58, {3, 2, 24, 8}).meta(0, 0x59, {0xF9, 0}).meta(0, 0x06, {'A'});
   conductor.meta(288, 0x51, {0x0F, 0x42, 0x40}).meta(0, 0x06, {'B'}).end_of_track(288);
   MidiBytes lead =
-      MidiBytes().meta(0, 0x03, MidiBytes().ascii("Lead\t")).bytes({0, 0xC2, 10, 0, 0x92, 60, 64});
+      MidiBytes().meta(0, 0x03, MidiBytes().ascii("Lead 1\t")).bytes({0, 0xC2, 10, 0, 0x92, 60, 64});
   lead.meta(0, 0x01, {'x'}).bytes({96, 60, 0}).vlq(192).bytes({0x92, 60, 64}).vlq(96).bytes({0x82, 60, 0});
   return MidiBytes().header(1, 2, 96).track(conductor).track(lead.end_of_track(192));
 }
@@ -37,13 +38,13 @@ MidiBytes two_bar_song() {
 TEST(RunInfo, DescribesTheFileThenTellsTheRemarks) {
   TempFile song("song.mid", two_bar_song());
   const std::string path = song.path();
-  const std::string remark = path + ":104: track 1: running status 0x92 carried across a meta event\n";
+  const std::string remark = path + ":122: track 1: running status 0x92 carried across a meta event\n";
   const std::string description = "file: " + path +
                                   "\n"
                                   "format: 1\n"
                                   "division: 96 ticks per quarter note\n"
                                   "tracks: 2\n"
-                                  "events: 14\n"
+                                  "events: 15\n"
                                   "length: 576 ticks\n"
                                   "length mbt: 3:1:0.000\n"
                                   "length hms: 0:00:04.500\n"
@@ -53,10 +54,10 @@ TEST(RunInfo, DescribesTheFileThenTellsTheRemarks) {
                                   "tempo changes: 1\n"
                                   "time signature at start: 3/4\n"
                                   "time signature changes: 0\n"
-                                  "key signature: F major\n"
+                                  "key signature: Cb major\n"
                                   "track\tnotes\tchannels\tprograms\tname\n"
                                   "0\t0\t-\t-\tSong\n"
-                                  "1\t2\t3\t11\tLead?\n"
+                                  "1\t2\t3\t11\tLead 1?\n"
                                   "marker: 1:1.000 0:00:00.000 A\n"
                                   "marker: 2:1.000 0:00:01.500 B\n" +
                                   remark;
@@ -101,6 +102,7 @@ TEST(RunInfo, ExitStatusSaysWhetherEveryFileWasReadWithoutARemark) {
       {"no file", {}, 2, "", usage},
       {"unknown option", {"--quiet", clean.path()}, 2, "", usage},
       {"help", {"--help"}, 0, usage, ""},
+      {"short help", {"-h"}, 0, usage, ""},
   };
   for (const auto& row : rows) {
     const Outcome outcome = run(row.arguments);

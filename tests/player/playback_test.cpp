@@ -58,7 +58,7 @@ Case random_case(std::mt19937& random) {
            pick(random, {0x80u, 0x90u, 0x90u, 0xA0u, 0xB0u, 0xC0u, 0xD0u, 0xE0u, 0xF0u, 0xFFu}), below(128),
            below(4) == 0 ? 0 : below(128)};
     if (e.status < 0xF0) e.status |= below(16);
-    if (e.status < 0xB0) e.first = pick(random, {0u, 3u, 60u, 62u, 125u, 127u});
+    if (e.status < 0xB0) e.first = pick(random, {0u, 3u, 5u, 60u, 62u, 125u, 127u});
     if ((e.status & 0xE0) == 0xC0) e.second = 0;  // program change, channel pressure: one data byte
     c.items.push_back(e);
   }

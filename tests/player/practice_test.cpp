@@ -115,6 +115,7 @@ TEST_F(Practice, WordsAndTheStatusLineShareTheTerminalsRow) {
   // The status moves aside for the words, then follows them until their line ends.
   const std::vector<std::string> drawn = rows(written(err));
   EXPECT_EQ(drawn[4], "Hel  bar 1:1.000  0:00:00 / 0:00:00  120.0 bpm");
+  EXPECT_EQ(drawn[6], "Hel" + std::string(43, ' '));  // spaces cover the longer row before
   EXPECT_EQ(drawn[7], "Hel");
   EXPECT_EQ(drawn[8], "bar 1:1.300  0:00:00 / 0:00:00  120.0 bpm");
 }
