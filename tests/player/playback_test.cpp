@@ -22,26 +22,20 @@ namespace {
 const unsigned char kSysex[] = {0xF0, 0x7E, 0x7F, 0x09, 0x01, 0xF7};
 constexpr int32_t kNoPort = -2;
 
-// An event of a random song: a channel message, system-exclusive (F0) or
-// meta (FF: a tempo of 60 + second beats a minute on track 0, a word elsewhere).
-struct Item {
-  int32_t tick;
-  size_t track;
-  uint32_t status, first, second;
-};
-
+// A random song, its ports, range, practice options, and the behaviour of
+// the platform. In the song, a tempo of 60 to 187 beats a minute stands on
+// track 0 where a word stands on another track.
 struct Case {
-  std::vector<Item> items;  // by tick, in the order they were added
-  size_t track_count;
+  Sequence* song = sequence_new(1, DIVISION_PPQ, 480);
   std::vector<int32_t> devices;  // of each track's port, by track; kNoPort: none
   int32_t from_tick, to_tick;
   uint32_t extra_ms;
   PracticeOptions practice;
   LongMessages long_messages;
   uint32_t long_message_delay;
-  std::optional<uint64_t> stop_at;  // an interrupt, or an output failing
-  bool stop_is_failure;
-  std::optional<uint64_t> wake_at;  // a stray wake-up
+  std::vector<std::pair<uint64_t, bool>> happenings;  // a time, and whether it is the stop or a stray wake-up
+  bool stop_is_failure;                               // an output failing rather than an interrupt
+  ~Case() { sequence_free(song); }
 };
 
 template <typename T>
@@ -49,55 +43,38 @@ T pick(std::mt19937& random, std::initializer_list<T> values) {
   return values.begin()[random() % values.size()];
 }
 
-Case random_case(std::mt19937& random) {
+void random_case(std::mt19937& random, Case& c) {
   const auto below = [&](size_t n) { return static_cast<uint32_t>(random() % n); };
-  Case c{};
-  c.track_count = 1 + below(3);
+  std::vector<Track*> tracks(1 + below(3));
+  for (Track*& track : tracks) track = sequence_add_track(c.song);
+  std::vector<int32_t> ticks{0};
   for (uint32_t n = below(14); n > 0; --n) {
-    Item e{static_cast<int32_t>(below(25) * 60 + (below(4) == 0 ? below(60) : 0)), below(c.track_count),
-           pick(random, {0x80u, 0x90u, 0x90u, 0xA0u, 0xB0u, 0xC0u, 0xD0u, 0xE0u, 0xF0u, 0xFFu}), below(128),
-           below(4) == 0 ? 0 : below(128)};
-    if (e.status < 0xF0) e.status |= below(16);
-    if (e.status < 0xB0) e.first = pick(random, {0u, 3u, 5u, 60u, 62u, 125u, 127u});
-    if ((e.status & 0xE0) == 0xC0) e.second = 0;  // program change, channel pressure: one data byte
-    c.items.push_back(e);
+    Track* track = tracks[below(tracks.size())];
+    const int32_t tick = ticks.emplace_back(below(25) * 60 + (below(4) == 0 ? below(60) : 0));
+    const uint32_t status =
+        pick(random, {0x80u, 0x90u, 0x90u, 0xA0u, 0xB0u, 0xC0u, 0xD0u, 0xE0u, 0xF0u, 0xFFu});
+    const uint32_t first = status < 0xB0 ? pick(random, {0u, 3u, 5u, 60u, 62u, 125u, 127u}) : below(128);
+    const uint32_t second = below(4) == 0 || (status & 0xE0) == 0xC0 ? 0 : below(128);
+    if (status < 0xF0)
+      event_new_from_short_message(track, tick, status | below(16) | first << 8 | second << 16);
+    if (status == 0xF0) sysex_new(track, tick, sizeof kSysex, kSysex);
+    if (status == 0xFF && track == tracks[0]) tempo_new(track, tick, 60.0f + second);
+    if (status == 0xFF && track != tracks[0]) lyric_new(track, tick, "la");
   }
-  std::stable_sort(c.items.begin(), c.items.end(),
-                   [](const Item& a, const Item& b) { return a.tick < b.tick; });
-  for (size_t t = below(3) + c.track_count - 1; t > 0; --t)
+  for (size_t t = below(3) + tracks.size() - 1; t > 0; --t)
     c.devices.push_back(pick(random, {0, 1, kNoPort}));
   // Bounds often fall on an event.
-  const auto bound = [&] {
-    const int32_t tick = c.items.empty() ? 0 : c.items[below(c.items.size())].tick;
-    return pick(random, {-1, -1, tick, tick, static_cast<int32_t>(below(1500))});
-  };
-  c.from_tick = bound();
-  c.to_tick = bound();
+  c.from_tick = pick(random, {-1, -1, ticks[below(ticks.size())], static_cast<int32_t>(below(1500))});
+  c.to_tick = pick(random, {-1, -1, ticks[below(ticks.size())], static_cast<int32_t>(below(1500))});
   c.extra_ms = pick(random, {0u, 250u, 1000u});
   c.practice.tempo_percent = pick(random, {100.0f, 100.0f, 50.0f, 150.0f, 33.3f});
   c.practice.transpose = pick(random, {0, 0, 1, -5, 70, INT32_MIN, INT32_MAX});
   c.practice.loop_count = pick(random, {-1, -1, 1, 2, 3, 0});
   c.long_messages = static_cast<LongMessages>(below(4));
   c.long_message_delay = pick(random, {0u, 130u});
-  if (c.practice.loop_count == 0 || below(3) != 0) c.stop_at = below(3000);
+  if (c.practice.loop_count == 0 || below(3) != 0) c.happenings.push_back({below(3000), true});
+  if (below(2) == 0) c.happenings.push_back({below(3000), false});
   c.stop_is_failure = c.long_messages != LongMessages::kDoneLater && below(3) == 0;
-  if (below(2) == 0) c.wake_at = below(3000);
-  return c;
-}
-
-Sequence* build(const Case& c) {
-  Sequence* sequence = sequence_new(1, DIVISION_PPQ, 480);
-  std::vector<Track*> tracks;
-  while (tracks.size() < c.track_count) tracks.push_back(sequence_add_track(sequence));
-  for (const Item& e : c.items) {
-    Track* track = tracks[e.track];
-    if (e.status < 0xF0)
-      event_new_from_short_message(track, e.tick, e.status | e.first << 8 | e.second << 16);
-    if (e.status == 0xF0) sysex_new(track, e.tick, sizeof kSysex, kSysex);
-    if (e.status == 0xFF && e.track == 0) tempo_new(track, e.tick, 60.0f + e.second);
-    if (e.status == 0xFF && e.track != 0) lyric_new(track, e.tick, "la");
-  }
-  return sequence;
 }
 
 // What playback must send and when, and how long it waits, worked out on
@@ -107,13 +84,13 @@ Sequence* build(const Case& c) {
 // every note still sounding ended between the passes of a loop and at the end.
 class Reference {
  public:
-  Reference(const Case& c, Sequence* sequence) : c_(c), sequence_(sequence) {
-    end_ = c.to_tick >= 0 ? c.to_tick : c.items.empty() ? 0 : c.items.back().tick;
+  explicit Reference(const Case& c) : c_(c), happenings_(c.happenings) {
+    for (Event* e = sequence_get_first_event(c.song); e != nullptr; e = event_get_next_in_sequence(e))
+      events_.push_back(e);
+    end_ = c.to_tick >= 0 ? c.to_tick : events_.empty() ? 0 : event_get_tick(events_.back());
     for (int32_t device : c.devices)
       if (device != kNoPort && std::find(ports_.begin(), ports_.end(), device) == ports_.end())
         ports_.push_back(device);
-    if (c.stop_at) happenings_.push_back({*c.stop_at, true});
-    if (c.wake_at) happenings_.push_back({*c.wake_at, false});
     std::stable_sort(happenings_.begin(), happenings_.end(),
                      [](const auto& a, const auto& b) { return a.first < b.first; });
   }
@@ -127,11 +104,11 @@ class Reference {
     const bool repeats = looping_ && end_ > start_ && due(end_) != due(start_);
     for (int64_t pass = 1;; ++pass) {
       size_t i = 0;
-      for (; i < c_.items.size() && (!looping_ || stopped_ || c_.items[i].tick < end_); ++i)
-        play(c_.items[i]);
+      for (; i < events_.size() && (!looping_ || stopped_ || event_get_tick(events_[i]) < end_); ++i)
+        play(events_[i]);
       if (looping_) wait_due(due(end_));
       if (!looping_ || stopped_ || !repeats || pass == c_.practice.loop_count) {
-        for (; i < c_.items.size(); ++i) play(c_.items[i]);
+        for (; i < events_.size(); ++i) play(events_[i]);
         break;
       }
       end_sounding_notes();
@@ -149,7 +126,7 @@ class Reference {
   }
 
   int64_t due(int32_t tick) const {
-    const double seconds = sequence_get_seconds_from_tick(sequence_, tick);
+    const double seconds = sequence_get_seconds_from_tick(c_.song, tick);
     const float percent = c_.practice.tempo_percent;
     return static_cast<int64_t>((percent == 100 ? seconds : seconds * 100.0 / percent) * 1000.0);
   }
@@ -190,24 +167,25 @@ class Reference {
     now = done;
   }
 
-  void play(const Item& e) {
-    if (e.status == 0xFF) return;
-    const bool in = in_range(e.tick);
-    if (in) wait_due(due(e.tick));
-    const int32_t device = e.track < c_.devices.size() ? c_.devices[e.track] : kNoPort;
+  void play(Event* e) {
+    if (event_get_kind(e) == META) return;
+    const bool in = in_range(event_get_tick(e));
+    if (in) wait_due(due(event_get_tick(e)));
+    const size_t track = static_cast<size_t>(track_get_number(event_get_track(e)));
+    const int32_t device = track < c_.devices.size() ? c_.devices[track] : kNoPort;
     if (device == kNoPort) return;
-    if (e.status == 0xF0) return send_long_message(device);
-    const uint32_t kind = e.status & 0xF0;
+    if (event_get_kind(e) == SYSEX) return send_long_message(device);
+    const uint32_t message = event_to_short_message(e);
+    const uint32_t kind = message & 0xF0, first = message >> 8 & 0xFF, second = message >> 16;
     const bool note = kind == 0x80 || kind == 0x90;
-    if (stopped_ ? kind == 0x90 && e.second > 0 : !in && note) return;
-    const int64_t shifted =
-        int64_t{e.first} + (kind <= 0xA0 && (e.status & 0x0F) != 9 ? c_.practice.transpose : 0);
+    if (stopped_ ? kind == 0x90 && second > 0 : !in && note) return;
+    const bool keyed = kind <= 0xA0 && (message & 0x0F) != 9;
+    const int64_t shifted = int64_t{first} + (keyed ? c_.practice.transpose : 0);
     if (shifted < 0 || shifted > 127) return;
-    const std::vector<unsigned char> bytes{static_cast<unsigned char>(e.status),
-                                           static_cast<unsigned char>(shifted),
-                                           static_cast<unsigned char>(e.second)};
-    sent.push_back({device, now, bytes});
-    if (note) sounding_[device][{bytes[0] & 0x0F, bytes[1]}] = kind == 0x90 && e.second != 0;
+    const unsigned char status = static_cast<unsigned char>(message),
+                        key = static_cast<unsigned char>(shifted);
+    sent.push_back({device, now, {status, key, static_cast<unsigned char>(second)}});
+    if (note) sounding_[device][{status & 0x0F, key}] = kind == 0x90 && second != 0;
   }
 
   // Port by port in the order the table names them, channels and notes ascending.
@@ -221,7 +199,7 @@ class Reference {
   }
 
   const Case& c_;
-  Sequence* sequence_;
+  std::vector<Event*> events_;
   const bool looping_ = c_.practice.loop_count >= 0;
   const int32_t start_ = std::max(c_.from_tick, 0);
   int32_t end_;
@@ -236,9 +214,9 @@ TEST(PlaybackProperty, SendsWhatTheReferenceSendsWhenItSendsItAndWaitsAsLong) {
   for (uint32_t seed = 1; seed <= 500; ++seed) {
     SCOPED_TRACE("seed " + std::to_string(seed));
     std::mt19937 random(seed);
-    const Case c = random_case(random);
-    Sequence* sequence = build(c);
-    Reference reference(c, sequence);
+    Case c;
+    random_case(random, c);
+    Reference reference(c);
     reference.play();
     TestPlatform platform;
     platform.device_names = {"first", "second"};
@@ -248,15 +226,15 @@ TEST(PlaybackProperty, SendsWhatTheReferenceSendsWhenItSendsItAndWaitsAsLong) {
         pick(random, {any, 0xFFFFFFFFu - any % 3000, static_cast<uint32_t>(-reference.origin.value_or(0))});
     platform.long_messages = c.long_messages;
     platform.long_message_delay = c.long_message_delay;
-    if (c.stop_at)
-      c.stop_is_failure ? platform.fail_outputs_at(*c.stop_at, "gone") : platform.interrupt_at(*c.stop_at);
-    if (c.wake_at) platform.wake_at(*c.wake_at);
+    for (const auto& [time, stop] : c.happenings) {
+      if (!stop) platform.wake_at(time);
+      if (stop) c.stop_is_failure ? platform.fail_outputs_at(time, "gone") : platform.interrupt_at(time);
+    }
     MidiPort* opened[] = {platform.open_output(0), platform.open_output(1)};
     std::vector<MidiPort*> ports;
     for (int32_t device : c.devices) ports.push_back(device == kNoPort ? nullptr : opened[device]);
     ASSERT_NO_THROW(
-        play_sequence(platform, sequence, ports, c.from_tick, c.to_tick, c.extra_ms / 1000.0f, c.practice));
-    sequence_free(sequence);
+        play_sequence(platform, c.song, ports, c.from_tick, c.to_tick, c.extra_ms / 1000.0f, c.practice));
     EXPECT_EQ(describe(platform.sent), describe(reference.sent));
     EXPECT_EQ(platform.wait_limits, reference.limits);
     EXPECT_EQ(platform.now(), reference.now);
