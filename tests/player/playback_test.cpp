@@ -50,7 +50,8 @@ void random_case(std::mt19937& random, Case& c) {
   std::vector<int32_t> ticks{0};
   for (uint32_t n = below(14); n > 0; --n) {
     Track* track = tracks[below(tracks.size())];
-    const int32_t tick = ticks.emplace_back(below(25) * 60 + (below(4) == 0 ? below(60) : 0));
+    int32_t& tick = ticks.emplace_back(below(25) * 60);  // 60 ticks apart, so that events often share one
+    if (below(4) == 0) tick += below(60);
     const uint32_t status =
         pick(random, {0x80u, 0x90u, 0x90u, 0xA0u, 0xB0u, 0xC0u, 0xD0u, 0xE0u, 0xF0u, 0xFFu});
     const uint32_t first = status < 0xB0 ? pick(random, {0u, 3u, 5u, 60u, 62u, 125u, 127u}) : below(128);

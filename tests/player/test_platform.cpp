@@ -59,6 +59,12 @@ LongMessageSent TestPlatform::send_long_message(MidiPort* port, const unsigned c
   return LongMessageSent::kPending;
 }
 
+// A player that spins without waiting is stopped before it runs forever.
+uint32_t TestPlatform::clock_ms() {
+  if (++clock_reads_ > 200000) throw std::runtime_error("the player keeps reading the clock: it spins");
+  return clock_start + static_cast<uint32_t>(now_);
+}
+
 // Time passes only here: up to the limit, or up to the first scripted action
 // that wakes the waiter. A pending wake-up ends the wait at once.
 void TestPlatform::wait(uint32_t timeout_ms) {

@@ -81,7 +81,7 @@ class TestPlatform : public Platform {
   void send_short_message(MidiPort* port, uint32_t message) override;
   LongMessageSent send_long_message(MidiPort* port, const unsigned char* data, size_t length,
                                     Notification done) override;
-  uint32_t clock_ms() override { return clock_start + static_cast<uint32_t>(now_); }
+  uint32_t clock_ms() override;
   void wait(uint32_t timeout_ms) override;
   void wake() override { wake_pending_ = true; }
   void install_interrupt_handler(Notification interrupt) override;
@@ -104,6 +104,7 @@ class TestPlatform : public Platform {
   }
 
   uint64_t now_ = 0;
+  uint64_t clock_reads_ = 0;
   bool wake_pending_ = false;
   std::vector<Action> actions_;
   std::vector<std::unique_ptr<int32_t>> ports_;
