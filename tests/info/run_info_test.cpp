@@ -66,14 +66,15 @@ TEST(RunInfo, DescribesTheFileThenTellsTheRemarks) {
   EXPECT_EQ(run({"--check", path}).out, remark);
 }
 
-// Frames instead of beats, the meter from 4/4 to 6/8, a key of no scale.
+// Frames instead of beats, the meter from 4/4 to 4/8 to 6/8, a key of no scale.
 TEST(RunInfo, DescribesTheDivisionMeterAndKeyOfAnotherFile) {
-  MidiBytes events = MidiBytes().meta(100, 0x58, {6, 3, 24, 8}).meta(0, 0x59, {0x02, 0x02});
+  MidiBytes events = MidiBytes().meta(100, 0x58, {4, 3, 24, 8}).meta(100, 0x58, {6, 3, 24, 8});
+  events.meta(0, 0x59, {0x02, 0x02});
   TempFile song("frames.mid", MidiBytes().header(0, 1, 0xE728).track(events.end_of_track(0)));
   const std::string out = run({song.path()}).out;
   for (const char* line :
        {"division: 25 frames per second, 40 ticks per frame", "time signature at start: 4/4",
-        "time signature changes: 1", "key signature: unknown (0x02 0x02)"})
+        "time signature changes: 2", "key signature: unknown (0x02 0x02)"})
     EXPECT_NE(out.find(std::string("\n") + line + "\n"), std::string::npos) << line;
 }
 
