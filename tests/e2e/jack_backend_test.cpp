@@ -128,11 +128,12 @@ TEST_F(EndToEnd, TheJackBackendPlaysWhatTheVirtualPlatformPlaysAndWhenAtALargePe
   posix::PosixPlatform jack;
   // JACK's inputs after the system's; without --out the first that passes nothing through.
   const int32_t count = jack.output_device_count();
-  ASSERT_EQ(jack.output_device_name(count - 2) + " " + jack.output_device_name(count - 1),
-            "capture:in_0 capture:in_1");
+  ASSERT_EQ(jack.output_device_name(count - 2), "capture:in_0");
+  ASSERT_EQ(jack.output_device_name(count - 1), "capture:in_1");
   if (count > 2) GTEST_SKIP() << "this machine has MIDI devices before JACK's";
   const Outcome outcome = run_tactus(jack, {"--track-out", "2", "1", file.path()});
-  EXPECT_EQ(outcome.out + outcome.err, "");
+  EXPECT_EQ(outcome.out, "");
+  EXPECT_EQ(outcome.err, "");
   TestPlatform virtual_time;
   virtual_time.device_names = {"capture:in_0", "capture:in_1"};
   run_tactus(virtual_time, {"--track-out", "2", "1", file.path()});
@@ -142,15 +143,13 @@ TEST_F(EndToEnd, TheJackBackendPlaysWhatTheVirtualPlatformPlaysAndWhenAtALargePe
   std::vector<std::pair<const Arrival*, const SentMessage*>> pairs;
   for (uint32_t port : {0u, 1u}) {
     std::vector<const Arrival*> real;
+    std::vector<const SentMessage*> expected;
     for (const Arrival& arrival : arrived)
       if (arrival.port == port) real.push_back(&arrival);
-    size_t next = 0;
-    for (const SentMessage& sent : virtual_time.sent) {
-      if (sent.device != (port == 0 ? kDefaultDevice : 1)) continue;
-      ASSERT_LT(next, real.size()) << "fewer messages arrived at port " << port;
-      pairs.push_back({real[next++], &sent});
-    }
-    EXPECT_EQ(next, real.size()) << "more messages arrived at port " << port;
+    for (const SentMessage& sent : virtual_time.sent)
+      if (sent.device == (port == 0 ? kDefaultDevice : 1)) expected.push_back(&sent);
+    ASSERT_EQ(real.size(), expected.size()) << "messages at port " << port;
+    for (size_t i = 0; i < real.size(); ++i) pairs.push_back({real[i], expected[i]});
   }
   for (const auto& [real, expected] : pairs) {
     Bytes bytes = expected->bytes;

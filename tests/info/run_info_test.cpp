@@ -1,9 +1,11 @@
-// tactus-info in-process: its whole output on a small file, its exit status.
+// tactus-info in-process: its whole output on a small file, the lines that
+// differ on another, its exit status.
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
+#include "player/captured_run.h"
 #include "player/info/info.h"
 #include "support/midi_bytes.h"
 
@@ -11,39 +13,24 @@ namespace tactus::info {
 namespace {
 
 using test::MidiBytes;
+using test::Outcome;
 using test::TempFile;
 
-struct Outcome {
-  int status;
-  std::string out;
-  std::string err;
-};
-
 Outcome run(std::vector<std::string> arguments) {
-  arguments.insert(arguments.begin(), "tactus-info");
-  std::vector<char*> argv;
-  for (std::string& argument : arguments) argv.push_back(argument.data());
-  std::FILE* streams[] = {std::tmpfile(), std::tmpfile()};
-  Outcome outcome{run_info(static_cast<int>(argv.size()), argv.data(), streams[0], streams[1]), "", ""};
-  for (std::string* text : {&outcome.out, &outcome.err}) {
-    std::FILE* stream = streams[text == &outcome.err];
-    text->resize(static_cast<size_t>(std::ftell(stream)));
-    std::rewind(stream);
-    text->resize(std::fread(text->data(), 1, text->size(), stream));
-    std::fclose(stream);
-  }
-  return outcome;
+  return test::run_captured(run_info, "bin/tactus-info", std::move(arguments));
 }
 
 // Two bars at 96 ticks a quarter: a bar of 3/4 at 120 beats per minute
 // (1.5 s), then one at 60 (3 s). Track 1's note end repeats the status of
-// its note start across a text event, at byte 103.
+// its note start across a text event, at byte 122.
 MidiBytes two_bar_song() {
   MidiBytes conductor =
       MidiBytes().meta(0, 0x03, MidiBytes().ascii("Song")).meta(0, 0x51, {0x07, 0xA1, 0x20});
-  conductor.meta(0, 0x58, {3, 2, 24, 8}).meta(0, 0x59, {0xFF, 0}).meta(0, 0x06, {'A'});
+  conductor.meta(0, 0x03, MidiBytes().ascii("Not the name"));
+  conductor.meta(0, 0x58, {3, 2, 24, 8}).meta(0, 0x59, {0xF9, 0}).meta(0, 0x06, {'A'});
   conductor.meta(288, 0x51, {0x0F, 0x42, 0x40}).meta(0, 0x06, {'B'}).end_of_track(288);
-  MidiBytes lead = MidiBytes().meta(0, 0x03, MidiBytes().ascii("Lead")).bytes({0, 0xC2, 10, 0, 0x92, 60, 64});
+  MidiBytes lead =
+      MidiBytes().meta(0, 0x03, MidiBytes().ascii("Lead 1\t")).bytes({0, 0xC2, 10, 0, 0x92, 60, 64});
   lead.meta(0, 0x01, {'x'}).bytes({96, 60, 0}).vlq(192).bytes({0x92, 60, 64}).vlq(96).bytes({0x82, 60, 0});
   return MidiBytes().header(1, 2, 96).track(conductor).track(lead.end_of_track(192));
 }
@@ -51,54 +38,77 @@ MidiBytes two_bar_song() {
 TEST(RunInfo, DescribesTheFileThenTellsTheRemarks) {
   TempFile song("song.mid", two_bar_song());
   const std::string path = song.path();
-  const std::string remark = path + ":103: track 1: running status 0x92 carried across a meta event\n";
-  EXPECT_EQ(run({path}).out, "file: " + path +
-                                 "\n"
-                                 "format: 1\n"
-                                 "division: 96 ticks per quarter note\n"
-                                 "tracks: 2\n"
-                                 "events: 14\n"
-                                 "length: 576 ticks\n"
-                                 "length mbt: 3:1:0.000\n"
-                                 "length hms: 0:00:04.500\n"
-                                 "tempo at start: 120.000 bpm\n"
-                                 "tempo lowest: 60.000 bpm\n"
-                                 "tempo highest: 120.000 bpm\n"
-                                 "tempo changes: 1\n"
-                                 "time signature at start: 3/4\n"
-                                 "time signature changes: 0\n"
-                                 "key signature: F major\n"
-                                 "track\tnotes\tchannels\tprograms\tname\n"
-                                 "0\t0\t-\t-\tSong\n"
-                                 "1\t2\t3\t11\tLead\n"
-                                 "marker: 1:1.000 0:00:00.000 A\n"
-                                 "marker: 2:1.000 0:00:01.500 B\n" +
-                                 remark);
+  const std::string remark = path + ":122: track 1: running status 0x92 carried across a meta event\n";
+  const std::string description = "file: " + path +
+                                  "\n"
+                                  "format: 1\n"
+                                  "division: 96 ticks per quarter note\n"
+                                  "tracks: 2\n"
+                                  "events: 15\n"
+                                  "length: 576 ticks\n"
+                                  "length mbt: 3:1:0.000\n"
+                                  "length hms: 0:00:04.500\n"
+                                  "tempo at start: 120.000 bpm\n"
+                                  "tempo lowest: 60.000 bpm\n"
+                                  "tempo highest: 120.000 bpm\n"
+                                  "tempo changes: 1\n"
+                                  "time signature at start: 3/4\n"
+                                  "time signature changes: 0\n"
+                                  "key signature: Cb major\n"
+                                  "track\tnotes\tchannels\tprograms\tname\n"
+                                  "0\t0\t-\t-\tSong\n"
+                                  "1\t2\t3\t11\tLead 1?\n"
+                                  "marker: 1:1.000 0:00:00.000 A\n"
+                                  "marker: 2:1.000 0:00:01.500 B\n" +
+                                  remark;
+  EXPECT_EQ(run({path}).out, description);
+  EXPECT_EQ(run({path, path}).out, description + "\n" + description);
   EXPECT_EQ(run({"--check", path}).out, remark);
+}
+
+// Frames instead of beats, the meter from 4/4 to 4/8 to 6/8, a key of no scale.
+TEST(RunInfo, DescribesTheDivisionMeterAndKeyOfAnotherFile) {
+  MidiBytes events = MidiBytes().meta(100, 0x58, {4, 3, 24, 8}).meta(100, 0x58, {6, 3, 24, 8});
+  events.meta(0, 0x59, {0x02, 0x02});
+  TempFile song("frames.mid", MidiBytes().header(0, 1, 0xE728).track(events.end_of_track(0)));
+  const std::string out = run({song.path()}).out;
+  for (const char* line :
+       {"division: 25 frames per second, 40 ticks per frame", "time signature at start: 4/4",
+        "time signature changes: 2", "key signature: unknown (0x02 0x02)"})
+    EXPECT_NE(out.find(std::string("\n") + line + "\n"), std::string::npos) << line;
 }
 
 TEST(RunInfo, ExitStatusSaysWhetherEveryFileWasReadWithoutARemark) {
   TempFile clean("clean.mid", MidiBytes().header(0, 1, 96).track(MidiBytes().end_of_track(0)));
   TempFile remarked("remarked.mid", MidiBytes().header(0, 1, 96).track({}));
   const std::string missing = TempFile::unique_path("missing.mid");
-  const std::string cannot_open = "Error:  Cannot open \"" + missing + "\".\n";
-  const std::string usage = "Usage:  tactus-info [ --check ] [ -- ] <filename.mid> ...\n";
+  const std::string no_end = remarked.path() + std::string(":22: track 0: no end-of-track event\n");
+  const std::string usage = "Usage:  bin/tactus-info [ --check ] [ -- ] <filename.mid> ...\n";
   const struct {
     const char* name;
     std::vector<std::string> arguments;
     int status;
+    std::string out;
     std::string err;
   } rows[] = {
-      {"clean", {clean.path()}, 0, ""},
-      {"remarks", {clean.path(), remarked.path()}, 1, ""},
-      {"unreadable", {remarked.path(), missing}, 2, cannot_open},
-      {"no file", {"--check"}, 2, usage},
-      {"unknown option", {"--quiet", clean.path()}, 2, usage},
-      {"help", {"--help"}, 0, ""},
+      {"clean", {"--check", clean.path()}, 0, "", ""},
+      {"remarks", {"--check", clean.path(), remarked.path()}, 1, no_end, ""},
+      {"unreadable",
+       {"--check", remarked.path(), missing},
+       2,
+       no_end,
+       "Error:  Cannot open \"" + missing + "\".\n"},
+      {"a dash is a file name", {"-"}, 2, "", "Error:  Cannot open \"-\".\n"},
+      {"after --, an option word is too", {"--", "--check"}, 2, "", "Error:  Cannot open \"--check\".\n"},
+      {"no file", {}, 2, "", usage},
+      {"unknown option", {"--quiet", clean.path()}, 2, "", usage},
+      {"help", {"--help"}, 0, usage, ""},
+      {"short help", {"-h"}, 0, usage, ""},
   };
   for (const auto& row : rows) {
     const Outcome outcome = run(row.arguments);
     EXPECT_EQ(outcome.status, row.status) << row.name;
+    EXPECT_EQ(outcome.out, row.out) << row.name;
     EXPECT_EQ(outcome.err, row.err) << row.name;
   }
 }

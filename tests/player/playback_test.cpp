@@ -1,154 +1,246 @@
-// Playback on the virtual-time platform: what is sent and when, by kind,
-// range and interrupt; due times; notifications; note ends at the close.
+// Playback on the virtual-time platform: random small songs played with
+// random ports, ranges, tempos, transpositions, loops, long-message ports and
+// interrupts, against a reference of what playback must send, when, and how
+// long it waits; and the due-time conversion.
 #include "player/core/playback.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <limits>
-#include <sstream>
+#include <map>
+#include <optional>
+#include <random>
 
 #include "player/core/due_time.h"
-#include "tactus/model.h"
+#include "tactus/timing.h"
 #include "test_platform.h"
 
 namespace tactus::player::testing {
 namespace {
 
 const unsigned char kSysex[] = {0xF0, 0x7E, 0x7F, 0x09, 0x01, 0xF7};
+constexpr int32_t kNoPort = -2;
 
-// Adds events "<tick>:<status> <data bytes in hex>", joined by ", ", through
-// the model's builders: "30:90 3C 64, 60:E0 05 40, 90:F0" (F0: kSysex).
-void add(Track* track, const std::string& events) {
-  std::istringstream list(events);
-  for (std::string event; std::getline(list, event, ',');) {
-    std::istringstream fields(event);
-    int32_t tick = 0, status = 0, first = 0, second = 0;
-    char colon;
-    fields >> tick >> colon >> std::hex >> status >> first >> second;
-    const int32_t kind = status & 0xF0;
-    const int32_t channel = status & 0x0F;
-    if (kind == 0x80) note_off_new(track, tick, channel, first, second);
-    if (kind == 0x90) note_on_new(track, tick, channel, first, second);
-    if (kind == 0xA0) key_pressure_new(track, tick, channel, first, second);
-    if (kind == 0xB0) control_change_new(track, tick, channel, first, second);
-    if (kind == 0xC0) program_change_new(track, tick, channel, first);
-    if (kind == 0xD0) channel_pressure_new(track, tick, channel, first);
-    if (kind == 0xE0) pitch_wheel_new(track, tick, channel, first | second << 7);
-    if (kind == 0xF0) sysex_new(track, tick, sizeof kSysex, kSysex);
-  }
-}
-
-// 480 ticks a quarter at the default 120 beats a minute: 48 ticks are 50 ms.
-class Playback : public ::testing::Test {
- protected:
-  Playback() {
-    platform.clock_start = 123457;
-    platform.device_names = {"first", "second"};
-  }
-  ~Playback() override { sequence_free(sequence); }
-
-  // Every track to device 0 unless `ports` was set. The record starts anew.
-  void play(int32_t from_tick = -1, int32_t to_tick = -1, float extra_time = 0) {
-    if (ports.empty())
-      ports.assign(static_cast<size_t>(sequence_get_track_count(sequence)), platform.open_output(0));
-    start_ = platform.now();
-    platform.sent.clear();
-    platform.wait_limits.clear();
-    ASSERT_NO_THROW(play_sequence(platform, sequence, ports, from_tick, to_tick, extra_time, practice));
-    EXPECT_FALSE(platform.handler_installed());
-  }
-  // The messages sent, timed from the start of the playback.
-  std::string sent() const {
-    std::vector<SentMessage> messages = platform.sent;
-    for (SentMessage& message : messages) message.time -= start_;
-    return describe(messages);
-  }
-
-  TestPlatform platform;
-  Sequence* sequence = sequence_new(1, DIVISION_PPQ, 480);
-  Track* track0 = sequence_add_track(sequence);
-  std::vector<MidiPort*> ports;
+// A random song, its ports, range, practice options, and the behaviour of
+// the platform. In the song, a tempo of 60 to 187 beats a minute stands on
+// track 0 where a word stands on another track.
+struct Case {
+  Sequence* song = sequence_new(1, DIVISION_PPQ, 480);
+  std::vector<int32_t> devices;  // of each track's port, by track; kNoPort: none
+  int32_t from_tick, to_tick;
+  uint32_t extra_ms;
   PracticeOptions practice;
-  uint64_t start_ = 0;
+  LongMessages long_messages;
+  uint32_t long_message_delay;
+  std::vector<std::pair<uint64_t, bool>> happenings;  // a time, and whether it is the stop or a stray wake-up
+  bool stop_is_failure;                               // an output failing rather than an interrupt
+  ~Case() { sequence_free(song); }
 };
 
-using Limits = std::vector<uint32_t>;
-
-TEST_F(Playback, EveryKindInRangeGoesOutAtItsDueTimeAndMetaEventsNever) {
-  add(track0, "0:C0 05, 48:90 3C 64, 96:A0 3C 1E, 144:B0 07 64, 192:D0 28");
-  lyric_new(track0, 216, "la");
-  add(track0, "240:E0 05 40, 288:F0, 336:90 3C 00, 384:80 3E 40");
-  play();
-  EXPECT_EQ(
-      sent(),
-      "0 C00500, 50 903C64, 100 A03C1E, 150 B00764, 200 D02800, 250 E00540, 300 F07E7F0901F7, 350 903C00, "
-      "400 803E40");
-  // Each wait is for exactly the time left; the long message's completion
-  // also ends the next wait at once, which then waits again: nine waits.
-  EXPECT_EQ(platform.wait_limits, Limits(9, 50));
+template <typename T>
+T pick(std::mt19937& random, std::initializer_list<T> values) {
+  return values.begin()[random() % values.size()];
 }
 
-TEST_F(Playback, OutsideTheRangeNothingIsWaitedForAndOnlyNonNotesAreSent) {
-  add(track0,
-      "0:90 3C 64, 48:B0 07 5A, 96:F0, 144:80 3C 00, 192:C1 09, 240:A1 3D 14, 288:D1 1E, 336:E1 00 00");
-  add(track0, "960:92 40 5A, 1056:B2 0A 40, 1440:82 40 00");  // the range, both ends included
-  add(track0, "1488:93 41 5A, 1536:83 41 00, 1584:B3 0B 01, 1632:F0");
-  play(960, 1440);
-  EXPECT_EQ(
-      sent(),
-      "0 B0075A, 0 F07E7F0901F7, 0 C10900, 0 A13D14, 0 D11E00, 0 E10000, 0 92405A, 100 B20A40, 500 824000, "
-      "500 B30B01, 500 F07E7F0901F7");
-  EXPECT_EQ(platform.wait_limits, (Limits{100, 100, 400}));
-}
-
-TEST_F(Playback, AfterAnInterruptEverythingButNoteStartsGoesOutAtOnceWithoutExtraTime) {
-  // Due at 200 ms, the interrupt comes at 120; those at 960 lie beyond the
-  // range, which an interrupt ignores.
-  add(track0, "0:90 3C 64, 0:99 24 64, 192:90 3E 64, 192:80 3C 00, 192:B0 40 00, 192:F0, 192:E0 00 40");
-  add(track0, "960:90 40 64, 960:90 3E 00, 960:A0 40 01, 960:C0 03, 960:D0 02, 960:F0");
-  platform.interrupt_at(120);
-  play(-1, 480, 1.0f);
-  EXPECT_EQ(
-      sent(),
-      "0 903C64, 0 992464, 120 803C00, 120 B04000, 120 F07E7F0901F7, 120 E00040, 120 903E00, 120 A04001, "
-      "120 C00300, 120 D00200, 120 F07E7F0901F7, 120 892400");
-  EXPECT_EQ(platform.wait_limits, Limits{200});
-  EXPECT_EQ(platform.now(), 120u);
-}
-
-TEST_F(Playback, EventsOfOneTickGoBackToBackInListOrderAndSilencedTracksStillPace) {
-  Track* track1 = sequence_add_track(sequence);
-  add(track0, "480:B0 01 01");
-  add(track1, "480:B1 02 02");
-  add(track0, "480:B0 03 03");
-  add(sequence_add_track(sequence), "960:92 3C 64");
-  add(track1, "1440:B1 04 04");
-  MidiPort* second = platform.open_output(1);
-  // Track 2 has no port, or none in the table: no note start, so no end.
-  for (const std::vector<MidiPort*>& table :
-       {std::vector<MidiPort*>{second, second, nullptr}, {second, second}}) {
-    ports = table;
-    play();
-    EXPECT_EQ(sent(), "0 B00101@1, 0 B10202@1, 0 B00303@1, 1000 B10404@1");
-    EXPECT_EQ(platform.wait_limits, (Limits{500, 500}));
+void random_case(std::mt19937& random, Case& c) {
+  const auto below = [&](size_t n) { return static_cast<uint32_t>(random() % n); };
+  std::vector<Track*> tracks(1 + below(3));
+  for (Track*& track : tracks) track = sequence_add_track(c.song);
+  std::vector<int32_t> ticks{0};
+  for (uint32_t n = below(14); n > 0; --n) {
+    Track* track = tracks[below(tracks.size())];
+    int32_t& tick = ticks.emplace_back(below(25) * 60);  // 60 ticks apart, so that events often share one
+    if (below(4) == 0) tick += below(60);
+    const uint32_t status =
+        pick(random, {0x80u, 0x90u, 0x90u, 0xA0u, 0xB0u, 0xC0u, 0xD0u, 0xE0u, 0xF0u, 0xFFu});
+    const uint32_t first = status < 0xB0 ? pick(random, {0u, 3u, 5u, 60u, 62u, 125u, 127u}) : below(128);
+    const uint32_t second = below(4) == 0 || (status & 0xE0) == 0xC0 ? 0 : below(128);
+    if (status < 0xF0)
+      event_new_from_short_message(track, tick, status | below(16) | first << 8 | second << 16);
+    if (status == 0xF0) sysex_new(track, tick, sizeof kSysex, kSysex);
+    if (status == 0xFF && track == tracks[0]) tempo_new(track, tick, 60.0f + second);
+    if (status == 0xFF && track != tracks[0]) lyric_new(track, tick, "la");
   }
+  for (size_t t = below(3) + tracks.size() - 1; t > 0; --t)
+    c.devices.push_back(pick(random, {0, 1, kNoPort}));
+  // Bounds often fall on an event.
+  c.from_tick = pick(random, {-1, -1, ticks[below(ticks.size())], static_cast<int32_t>(below(1500))});
+  c.to_tick = pick(random, {-1, -1, ticks[below(ticks.size())], static_cast<int32_t>(below(1500))});
+  c.extra_ms = pick(random, {0u, 250u, 1000u});
+  c.practice.tempo_percent = pick(random, {100.0f, 100.0f, 50.0f, 150.0f, 33.3f});
+  c.practice.transpose = pick(random, {0, 0, 1, -5, 70, INT32_MIN, INT32_MAX});
+  c.practice.loop_count = pick(random, {-1, -1, 1, 2, 3, 0});
+  c.long_messages = static_cast<LongMessages>(below(4));
+  c.long_message_delay = pick(random, {0u, 130u});
+  if (c.practice.loop_count == 0 || below(3) != 0) c.happenings.push_back({below(3000), true});
+  if (below(2) == 0) c.happenings.push_back({below(3000), false});
+  c.stop_is_failure = c.long_messages != LongMessages::kDoneLater && below(3) == 0;
 }
 
-TEST_F(Playback, TheFirstWaitedEventIsDueAtOnceHoweverLateItLies) {
-  // It is due at 1000 ms when the clock reads 1000: origin 0 holds for the next.
-  platform.clock_start = 1000;
-  lyric_new(track0, 0, "Up");
-  add(track0, "960:B0 01 00, 1440:B0 02 00");
-  play();
-  EXPECT_EQ(sent(), "0 B00100, 500 B00200");
-}
+// What playback must send and when, and how long it waits, worked out on
+// its own in virtual milliseconds: events in range at their due times from
+// the tempo map, the first one waited for at once; the others at once, notes
+// among them not at all; after the stop everything at once but note starts;
+// every note still sounding ended between the passes of a loop and at the end.
+class Reference {
+ public:
+  explicit Reference(const Case& c) : c_(c), happenings_(c.happenings) {
+    for (Event* e = sequence_get_first_event(c.song); e != nullptr; e = event_get_next_in_sequence(e))
+      events_.push_back(e);
+    end_ = c.to_tick >= 0 ? c.to_tick : events_.empty() ? 0 : event_get_tick(events_.back());
+    for (int32_t device : c.devices)
+      if (device != kNoPort && std::find(ports_.begin(), ports_.end(), device) == ports_.end())
+        ports_.push_back(device);
+    std::stable_sort(happenings_.begin(), happenings_.end(),
+                     [](const auto& a, const auto& b) { return a.first < b.first; });
+  }
 
-TEST_F(Playback, DueTimesFollowTheTempoMapAndAreTruncated) {
-  tempo_new(track0, 960, 60.0f);  // 120 beats a minute for 1 s, then 60
-  // Tick 13 lies at 13.54 ms, tick 23 at 23.96 ms, tick 1500 at 2125 ms.
-  add(track0, "0:B0 01 00, 13:B0 01 01, 23:B0 01 02, 960:B0 01 03, 1500:B0 01 04");
-  play();
-  EXPECT_EQ(sent(), "0 B00100, 13 B00101, 23 B00102, 1000 B00103, 2125 B00104");
+  std::vector<SentMessage> sent;
+  std::vector<uint32_t> limits;
+  uint64_t now = 0;
+  std::optional<int64_t> origin;  // the virtual time at which the file's time 0 lies
+
+  void play() {
+    const bool repeats = looping_ && end_ > start_ && due(end_) != due(start_);
+    for (int64_t pass = 1;; ++pass) {
+      size_t i = 0;
+      for (; i < events_.size() && (!looping_ || stopped_ || event_get_tick(events_[i]) < end_); ++i)
+        play(events_[i]);
+      if (looping_) wait_due(due(end_));
+      if (!looping_ || stopped_ || !repeats || pass == c_.practice.loop_count) {
+        for (; i < events_.size(); ++i) play(events_[i]);
+        break;
+      }
+      end_sounding_notes();
+      *origin += due(end_) - due(start_);
+    }
+    wait_until(now + c_.extra_ms);
+    end_sounding_notes();
+  }
+
+ private:
+  // A loop's pass leaves out the end of the range, where the next begins.
+  bool in_range(int32_t tick) const {
+    if (looping_) return tick >= start_ && tick < end_;
+    return (c_.from_tick < 0 || tick >= c_.from_tick) && (c_.to_tick < 0 || tick <= c_.to_tick);
+  }
+
+  int64_t due(int32_t tick) const {
+    const double seconds = sequence_get_seconds_from_tick(c_.song, tick);
+    const float percent = c_.practice.tempo_percent;
+    return static_cast<int64_t>((percent == 100 ? seconds : seconds * 100.0 / percent) * 1000.0);
+  }
+
+  void wait_due(int64_t due) {
+    if (stopped_) return;
+    if (!origin) origin = static_cast<int64_t>(now) - due;
+    wait_until(static_cast<uint64_t>(*origin + due));
+  }
+
+  // The first scripted happening up to `until` comes: false if there is none.
+  bool happen(uint64_t until) {
+    if (happenings_.empty() || happenings_.front().first > until) return false;
+    now = std::max(now, happenings_.front().first);
+    stopped_ = stopped_ || happenings_.front().second;
+    happenings_.erase(happenings_.begin());
+    return true;
+  }
+
+  // A wait ends at its limit, at a happening, or at once for a completion
+  // left over from a long message; then the time left is waited for again.
+  void wait_until(uint64_t target) {
+    while (!stopped_ && now < target) {
+      limits.push_back(static_cast<uint32_t>(target - now));
+      if (!std::exchange(pending_wake_, false) && !happen(target)) now = target;
+    }
+  }
+
+  // The wait for a port that is slow to finish ends only at its completion.
+  void send_long_message(int32_t device) {
+    if (c_.long_messages == LongMessages::kRefused) return;
+    sent.push_back({device, now, {std::begin(kSysex), std::end(kSysex)}});
+    pending_wake_ = c_.long_messages == LongMessages::kDoneAtOnce;
+    if (c_.long_messages != LongMessages::kDoneLater) return;
+    const uint64_t done = now + c_.long_message_delay;
+    limits.push_back(kWaitForever);
+    while (happen(done)) limits.push_back(kWaitForever);
+    now = done;
+  }
+
+  void play(Event* e) {
+    if (event_get_kind(e) == META) return;
+    const bool in = in_range(event_get_tick(e));
+    if (in) wait_due(due(event_get_tick(e)));
+    const size_t track = static_cast<size_t>(track_get_number(event_get_track(e)));
+    const int32_t device = track < c_.devices.size() ? c_.devices[track] : kNoPort;
+    if (device == kNoPort) return;
+    if (event_get_kind(e) == SYSEX) return send_long_message(device);
+    const uint32_t message = event_to_short_message(e);
+    const uint32_t kind = message & 0xF0, first = message >> 8 & 0xFF, second = message >> 16;
+    const bool note = kind == 0x80 || kind == 0x90;
+    if (stopped_ ? kind == 0x90 && second > 0 : !in && note) return;
+    const bool keyed = kind <= 0xA0 && (message & 0x0F) != 9;
+    const int64_t shifted = int64_t{first} + (keyed ? c_.practice.transpose : 0);
+    if (shifted < 0 || shifted > 127) return;
+    const unsigned char status = static_cast<unsigned char>(message),
+                        key = static_cast<unsigned char>(shifted);
+    sent.push_back({device, now, {status, key, static_cast<unsigned char>(second)}});
+    if (note) sounding_[device][{status & 0x0F, key}] = kind == 0x90 && second != 0;
+  }
+
+  // Port by port in the order the table names them, channels and notes ascending.
+  void end_sounding_notes() {
+    for (int32_t device : ports_) {
+      for (const auto& [note, sounding] : sounding_[device])
+        if (sounding)
+          sent.push_back({device, now, {static_cast<unsigned char>(0x80 | note.first), note.second, 0}});
+      sounding_[device].clear();
+    }
+  }
+
+  const Case& c_;
+  std::vector<Event*> events_;
+  const bool looping_ = c_.practice.loop_count >= 0;
+  const int32_t start_ = std::max(c_.from_tick, 0);
+  int32_t end_;
+  std::vector<int32_t> ports_;
+  bool stopped_ = false;
+  bool pending_wake_ = false;
+  std::vector<std::pair<uint64_t, bool>> happenings_;  // time, whether it is the stop
+  std::map<int32_t, std::map<std::pair<int, unsigned char>, bool>> sounding_;
+};
+
+TEST(PlaybackProperty, SendsWhatTheReferenceSendsWhenItSendsItAndWaitsAsLong) {
+  for (uint32_t seed = 1; seed <= 500; ++seed) {
+    SCOPED_TRACE("seed " + std::to_string(seed));
+    std::mt19937 random(seed);
+    Case c;
+    random_case(random, c);
+    Reference reference(c);
+    reference.play();
+    TestPlatform platform;
+    platform.device_names = {"first", "second"};
+    // Any clock reading, near the wrap, or the one that puts time 0 of the file at clock 0.
+    const uint32_t any = static_cast<uint32_t>(random());
+    platform.clock_start =
+        pick(random, {any, 0xFFFFFFFFu - any % 3000, static_cast<uint32_t>(-reference.origin.value_or(0))});
+    platform.long_messages = c.long_messages;
+    platform.long_message_delay = c.long_message_delay;
+    for (const auto& [time, stop] : c.happenings) {
+      if (!stop) platform.wake_at(time);
+      if (stop) c.stop_is_failure ? platform.fail_outputs_at(time, "gone") : platform.interrupt_at(time);
+    }
+    MidiPort* opened[] = {platform.open_output(0), platform.open_output(1)};
+    std::vector<MidiPort*> ports;
+    for (int32_t device : c.devices) ports.push_back(device == kNoPort ? nullptr : opened[device]);
+    ASSERT_NO_THROW(
+        play_sequence(platform, c.song, ports, c.from_tick, c.to_tick, c.extra_ms / 1000.0f, c.practice));
+    EXPECT_EQ(describe(platform.sent), describe(reference.sent));
+    EXPECT_EQ(platform.wait_limits, reference.limits);
+    EXPECT_EQ(platform.now(), reference.now);
+    EXPECT_FALSE(platform.handler_installed());
+  }
 }
 
 TEST(PlaybackDueTime, WrapsModulo2To32AndCountsNonFiniteTimesAsZero) {
@@ -164,91 +256,6 @@ TEST(PlaybackDueTime, WrapsModulo2To32AndCountsNonFiniteTimesAsZero) {
       {std::numeric_limits<double>::quiet_NaN(), 0}, {kInfinity, 0}, {-kInfinity, 0}};
   // clang-format on
   for (const auto& c : cases) EXPECT_EQ(due_time_ms(c.seconds), c.ms) << c.seconds;
-}
-
-TEST_F(Playback, ClockWrapDoesNotDisturbTheTiming) {
-  platform.clock_start = 0xFFFFFFFFu - 120;
-  add(track0, "0:B0 01 00, 96:B0 01 01, 192:B0 01 02");
-  play(-1, -1, 0.5f);
-  EXPECT_EQ(sent(), "0 B00100, 100 B00101, 200 B00102");
-  EXPECT_EQ(platform.wait_limits, (Limits{100, 100, 500}));
-  EXPECT_EQ(platform.now(), 700u);
-}
-
-TEST_F(Playback, AWaitWokenEarlyWaitsForTheRestAndALateEventGoesOutAtOnce) {
-  // The long message is done 250 ms after it is sent: the event due at
-  // 100 ms is late then, and nothing is skipped to catch up.
-  platform.long_messages = LongMessages::kDoneLater;
-  platform.long_message_delay = 250;
-  add(track0, "0:F0, 96:B0 01 00, 480:B0 02 00");
-  platform.wake_at(330);
-  play();
-  EXPECT_EQ(sent(), "0 F07E7F0901F7, 250 B00100, 500 B00200");
-  EXPECT_EQ(platform.wait_limits, (Limits{kWaitForever, 250, 170}));
-}
-
-TEST_F(Playback, AnInterruptDuringAWaitOrJustBeforeOneEndsItAtOnce) {
-  // A note and a controller every 100 ms, notes 60, 61, 62.
-  add(track0, "0:90 3C 64, 0:B0 01 00, 48:80 3C 00, 96:90 3D 64, 96:B0 01 01, 144:80 3D 00, 192:90 3E 64");
-  add(track0, "192:B0 01 02, 240:80 3E 00");
-  platform.interrupt_at(130);  // while waiting for 150 ms
-  play(-1, -1, 2.0f);
-  EXPECT_EQ(sent(),
-            "0 903C64, 0 B00100, 50 803C00, 100 903D64, 100 B00101, 130 803D00, 130 B00102, 130 803E00");
-  EXPECT_EQ(platform.wait_limits, (Limits{50, 50, 50}));
-  platform.interrupt_at_wait(1);  // the wake-up comes between the flag test and the wait
-  play();
-  EXPECT_EQ(platform.wait_limits.size(), 2u);
-  EXPECT_EQ(platform.now() - start_, 50u);
-}
-
-TEST_F(Playback, AFailedOutputEndsTheWaitingAsAnInterruptDoes) {
-  add(track0, "0:90 3C 64, 96:90 3D 64, 192:80 3C 00, 480:B0 01 02");
-  platform.fail_outputs_at(130, "gone");  // while waiting for 200 ms
-  play(-1, -1, 2.0f);
-  EXPECT_EQ(sent(), "0 903C64, 100 903D64, 130 803C00, 130 B00102, 130 803D00");
-  EXPECT_EQ(platform.wait_limits, (Limits{100, 100}));
-  EXPECT_EQ(platform.now() - start_, 130u);
-}
-
-TEST_F(Playback, TheWalkGoesOnWhenThePortIsDoneEvenAfterAnInterrupt) {
-  platform.long_messages = LongMessages::kDoneLater;
-  platform.long_message_delay = 300;
-  add(track0, "0:F0, 0:F0, 96:90 3C 64, 96:B0 01 02");
-  platform.interrupt_at(50);
-  play(-1, -1, 1.0f);
-  EXPECT_EQ(sent(), "0 F07E7F0901F7, 300 F07E7F0901F7, 600 B00102");
-  EXPECT_EQ(platform.wait_limits, (Limits{kWaitForever, kWaitForever, kWaitForever}));
-}
-
-TEST_F(Playback, ALongMessageCopiedOrRefusedIsNotWaitedFor) {
-  add(track0, "0:F0, 96:F0, 192:B0 01 02");
-  for (LongMessages mode : {LongMessages::kCopied, LongMessages::kRefused}) {
-    platform.long_messages = mode;
-    play();
-    EXPECT_EQ(sent(),
-              mode == LongMessages::kCopied ? "0 F07E7F0901F7, 100 F07E7F0901F7, 200 B00102" : "200 B00102");
-    EXPECT_EQ(platform.wait_limits, (Limits{100, 100}));
-  }
-}
-
-TEST_F(Playback, NotesStillSoundingAtTheEndAreEndedPortByPort) {
-  Track* track1 = sequence_add_track(sequence);
-  Track* track2 = sequence_add_track(sequence);
-  add(track0, "0:93 3C 64");
-  add(track1, "0:90 3C 64");
-  add(track2, "0:9F 7F 01, 0:99 00 01, 0:9E 10 80");
-  add(track0, "0:90 3D 64, 96:80 3D 0A, 480:90 40 64, 960:83 3C 40");
-  // Ended by a velocity whose byte is 0; key pressure is no note.
-  add(track1, "96:90 3E 64, 144:90 3E 100, 144:A0 3F 64");
-  MidiPort* second = platform.open_output(1);
-  ports = {second, platform.open_output(0), second};
-  play(-1, 200, 1.0f);
-  // After the extra time: ports in the order the tracks name them, then
-  // channels and notes ascending.
-  EXPECT_EQ(describe({platform.sent.end() - 5, platform.sent.end()}),
-            "1150 833C00@1, 1150 890000@1, 1150 8E1000@1, 1150 8F7F00@1, 1150 803C00");
-  EXPECT_EQ(platform.sent.size(), 15u);
 }
 
 }  // namespace

@@ -10,20 +10,9 @@
 namespace tactus::player::testing {
 
 Outcome run_tactus(Platform& platform, std::vector<std::string> arguments, const char* program) {
-  arguments.insert(arguments.begin(), program);
-  std::vector<char*> argv;
-  for (std::string& argument : arguments) argv.push_back(argument.data());
-  std::FILE* streams[] = {std::tmpfile(), std::tmpfile()};
-  Outcome outcome{run_player(static_cast<int>(argv.size()), argv.data(), platform, streams[0], streams[1]),
-                  "", ""};
-  for (std::string* text : {&outcome.out, &outcome.err}) {
-    std::FILE* stream = streams[text == &outcome.err];
-    text->resize(static_cast<size_t>(std::ftell(stream)));
-    std::rewind(stream);
-    text->resize(std::fread(text->data(), 1, text->size(), stream));
-    std::fclose(stream);
-  }
-  return outcome;
+  return test::run_captured([&](int argc, char** argv, std::FILE* out,
+                                std::FILE* err) { return run_player(argc, argv, platform, out, err); },
+                            program, std::move(arguments));
 }
 
 std::string describe(const std::vector<SentMessage>& messages) {
@@ -47,28 +36,39 @@ MidiPort* TestPlatform::open_output(int32_t device) {
   return reinterpret_cast<MidiPort*>(ports_.back().get());
 }
 
+// A player that never ends is stopped before it fills the memory.
+void TestPlatform::record(SentMessage message) {
+  if (sent.size() >= 100000) throw std::runtime_error("the player keeps sending");
+  sent.push_back(std::move(message));
+}
+
 void TestPlatform::send_short_message(MidiPort* port, uint32_t message) {
-  sent.push_back({*device_of(port),
-                  now_,
-                  {static_cast<unsigned char>(message), static_cast<unsigned char>(message >> 8),
-                   static_cast<unsigned char>(message >> 16)}});
+  record({*device_of(port),
+          now_,
+          {static_cast<unsigned char>(message), static_cast<unsigned char>(message >> 8),
+           static_cast<unsigned char>(message >> 16)}});
 }
 
 LongMessageSent TestPlatform::send_long_message(MidiPort* port, const unsigned char* data, size_t length,
                                                 Notification done) {
   if (long_messages == LongMessages::kRefused) return LongMessageSent::kRefused;
-  sent.push_back({*device_of(port), now_, std::vector<unsigned char>(data, data + length)});
+  record({*device_of(port), now_, std::vector<unsigned char>(data, data + length)});
   if (long_messages == LongMessages::kCopied) return LongMessageSent::kDone;
   if (long_messages == LongMessages::kDoneAtOnce) done();
   if (long_messages == LongMessages::kDoneLater) actions_.push_back({now_ + long_message_delay, done});
   return LongMessageSent::kPending;
 }
 
+// A player that spins without waiting is stopped before it runs forever.
+uint32_t TestPlatform::clock_ms() {
+  if (++clock_reads_ > 200000) throw std::runtime_error("the player keeps reading the clock: it spins");
+  return clock_start + static_cast<uint32_t>(now_);
+}
+
 // Time passes only here: up to the limit, or up to the first scripted action
 // that wakes the waiter. A pending wake-up ends the wait at once.
 void TestPlatform::wait(uint32_t timeout_ms) {
   if (wait_limits.size() >= 100000) throw std::runtime_error("the player keeps waiting: it spins");
-  if (static_cast<int>(wait_limits.size()) == interrupt_wait_index_) interrupt();
   const uint64_t deadline =
       timeout_ms == kWaitForever ? std::numeric_limits<uint64_t>::max() : now_ + timeout_ms;
   while (!wake_pending_) {

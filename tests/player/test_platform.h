@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "captured_run.h"
 #include "player/platform.h"
 
 namespace tactus::player::testing {
@@ -25,12 +26,9 @@ struct SentMessage {
 // ", ": "0 903C64, 50 803C00@1, 60 F07E7F0901F7@-1".
 std::string describe(const std::vector<SentMessage>& messages);
 
-// Runs "<program> <arguments>" in this process, both console streams kept.
-struct Outcome {
-  int status;
-  std::string out;
-  std::string err;
-};
+using test::Outcome;
+using test::written;
+// Runs "<program> <arguments>" on the platform, both console streams kept.
 Outcome run_tactus(Platform& platform, std::vector<std::string> arguments, const char* program = "tactus");
 
 enum class LongMessages {
@@ -49,12 +47,11 @@ class TestPlatform : public Platform {
   uint32_t long_message_delay = 0;
   std::set<std::FILE*> terminals;  // the console streams that count as terminals
 
-  // An interrupt at a virtual time (in the wait that spans it) or as the
-  // n-th wait begins (0-based: with the wake-up pending); a stray wake-up.
+  // An interrupt or a stray wake-up at a virtual time, in the wait that
+  // spans it; of two at one time, the one scripted first.
   void interrupt_at(uint64_t time) {
     actions_.push_back({time, [this] { interrupt(); }});
   }
-  void interrupt_at_wait(int wait_index) { interrupt_wait_index_ = wait_index; }
   void wake_at(uint64_t time) {
     actions_.push_back({time, [this] { wake(); }});
   }
@@ -84,7 +81,7 @@ class TestPlatform : public Platform {
   void send_short_message(MidiPort* port, uint32_t message) override;
   LongMessageSent send_long_message(MidiPort* port, const unsigned char* data, size_t length,
                                     Notification done) override;
-  uint32_t clock_ms() override { return clock_start + static_cast<uint32_t>(now_); }
+  uint32_t clock_ms() override;
   void wait(uint32_t timeout_ms) override;
   void wake() override { wake_pending_ = true; }
   void install_interrupt_handler(Notification interrupt) override;
@@ -100,17 +97,18 @@ class TestPlatform : public Platform {
 
   // A port is its device number: MidiPort is the real backends', in the e2e tests too.
   static int32_t* device_of(MidiPort* port) { return reinterpret_cast<int32_t*>(port); }
+  void record(SentMessage message);
   void note(const std::string& entry) { log += (log.empty() ? "" : ", ") + entry; }
   void interrupt() {
     if (interrupt_.routine != nullptr) interrupt_();
   }
 
   uint64_t now_ = 0;
+  uint64_t clock_reads_ = 0;
   bool wake_pending_ = false;
   std::vector<Action> actions_;
   std::vector<std::unique_ptr<int32_t>> ports_;
   Notification interrupt_;
-  int interrupt_wait_index_ = -1;
   std::string failure_;
 };
 
