@@ -33,8 +33,8 @@ class Playback {
         from_tick_(from_tick),
         to_tick_(to_tick),
         practice_(practice),
-        looping_(practice.loop_count >= 0),
         plan_(plan_passes(sequence, from_tick, to_tick, practice)),
+        looping_(plan_.repeats),
         sounding_notes_(track_ports) {
     if (practice.lyrics != nullptr) lyrics_.emplace(sequence, practice.lyrics);
     if (practice.progress != nullptr) {
@@ -80,7 +80,13 @@ class Playback {
   // it, and the run reports the failure afterwards.
   void wait(uint32_t timeout_ms) {
     platform_.wait(timeout_ms);
-    if (platform_.output_failure() != nullptr) interrupted_.store(true);
+    interrupted_by_failure();
+  }
+
+  bool interrupted_by_failure() {
+    if (platform_.output_failure() == nullptr) return false;
+    interrupted_.store(true);
+    return true;
   }
 
   // Walks the list from `event` on. With stop_at_pass_end, stops at the
@@ -103,7 +109,7 @@ class Playback {
     for (pass_ = 1;; ++pass_) {
       Event* rest = walk(sequence_get_first_event(sequence_), true);
       if (!interrupted_.load()) wait_until_due(plan_.end_due);
-      if (interrupted_.load() || !plan_.repeats || pass_ == plan_.count) {
+      if (interrupted_.load() || pass_ == plan_.count) {
         walk(rest, false);
         return;
       }
@@ -248,14 +254,15 @@ class Playback {
 
   // At most one long message is outstanding: the walk goes on only when the
   // port is done with the event's bytes. An interrupt does not end that
-  // wait; a refused message is not waited for.
+  // wait; a refused message is not waited for, nor one on an output that
+  // has failed, whose completion will never come.
   void send_long_message(MidiPort* port, Event* event) {
     const size_t length = static_cast<size_t>(std::max(sysex_get_data_length(event), 0));
     long_message_done_.store(false);
     const LongMessageSent sent = platform_.send_long_message(port, sysex_get_data(event), length,
                                                              {&Playback::note_long_message_done, this});
     if (sent != LongMessageSent::kPending) return;
-    while (!long_message_done_.load()) platform_.wait(kWaitForever);
+    while (!long_message_done_.load() && !interrupted_by_failure()) wait(kWaitForever);
   }
 
   Platform& platform_;
@@ -264,8 +271,10 @@ class Playback {
   int32_t from_tick_;
   int32_t to_tick_;
   const PracticeOptions& practice_;
-  bool looping_;
   PassPlan plan_;
+  // A loop over a range of no length plays once, as a run without a loop:
+  // its end tick then belongs to the range.
+  bool looping_;
   int64_t pass_ = 1;
   // Any clock value can be the origin, 0 included, so whether it is set
   // is kept apart: taking 0 for "not set" would move the origin again at

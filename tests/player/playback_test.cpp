@@ -75,7 +75,7 @@ void random_case(std::mt19937& random, Case& c) {
   c.long_message_delay = pick(random, {0u, 130u});
   if (c.practice.loop_count == 0 || below(3) != 0) c.happenings.push_back({below(3000), true});
   if (below(2) == 0) c.happenings.push_back({below(3000), false});
-  c.stop_is_failure = c.long_messages != LongMessages::kDoneLater && below(3) == 0;
+  c.stop_is_failure = below(3) == 0;
 }
 
 // What playback must send and when, and how long it waits, worked out on
@@ -89,6 +89,8 @@ class Reference {
     for (Event* e = sequence_get_first_event(c.song); e != nullptr; e = event_get_next_in_sequence(e))
       events_.push_back(e);
     end_ = c.to_tick >= 0 ? c.to_tick : events_.empty() ? 0 : event_get_tick(events_.back());
+    // A loop over a range of no length plays once, as a run without a loop.
+    looping_ = c.practice.loop_count >= 0 && end_ > start_ && due(end_) != due(start_);
     for (int32_t device : c.devices)
       if (device != kNoPort && std::find(ports_.begin(), ports_.end(), device) == ports_.end())
         ports_.push_back(device);
@@ -102,13 +104,12 @@ class Reference {
   std::optional<int64_t> origin;  // the virtual time at which the file's time 0 lies
 
   void play() {
-    const bool repeats = looping_ && end_ > start_ && due(end_) != due(start_);
     for (int64_t pass = 1;; ++pass) {
       size_t i = 0;
       for (; i < events_.size() && (!looping_ || stopped_ || event_get_tick(events_[i]) < end_); ++i)
         play(events_[i]);
       if (looping_) wait_due(due(end_));
-      if (!looping_ || stopped_ || !repeats || pass == c_.practice.loop_count) {
+      if (!looping_ || stopped_ || pass == c_.practice.loop_count) {
         for (; i < events_.size(); ++i) play(events_[i]);
         break;
       }
@@ -156,16 +157,21 @@ class Reference {
     }
   }
 
-  // The wait for a port that is slow to finish ends only at its completion.
+  // The wait for a port that is slow to finish ends only at its completion,
+  // or once the outputs have failed: then no completion comes.
   void send_long_message(int32_t device) {
     if (c_.long_messages == LongMessages::kRefused) return;
     sent.push_back({device, now, {std::begin(kSysex), std::end(kSysex)}});
     pending_wake_ = c_.long_messages == LongMessages::kDoneAtOnce;
     if (c_.long_messages != LongMessages::kDoneLater) return;
     const uint64_t done = now + c_.long_message_delay;
-    limits.push_back(kWaitForever);
-    while (happen(done)) limits.push_back(kWaitForever);
-    now = done;
+    while (!(stopped_ && c_.stop_is_failure)) {
+      limits.push_back(kWaitForever);
+      if (!happen(done)) {
+        now = done;
+        return;
+      }
+    }
   }
 
   void play(Event* e) {
@@ -201,7 +207,7 @@ class Reference {
 
   const Case& c_;
   std::vector<Event*> events_;
-  const bool looping_ = c_.practice.loop_count >= 0;
+  bool looping_;
   const int32_t start_ = std::max(c_.from_tick, 0);
   int32_t end_;
   std::vector<int32_t> ports_;

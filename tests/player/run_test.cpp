@@ -133,9 +133,9 @@ TEST_F(Run, AnOutputThatFailsDuringTheRunEndsItWithItsMessageAfterClosing) {
 
 TEST_F(Run, TheWordsGoToStandardOutputAndTheStatusLineToStandardError) {
   expect_run({"--lyrics", "--progress", "@SONG@"}, 0, "la\n", "bar 1:1.000  0:00:00 / 0:00:00  90.0 bpm\n");
-  // A loop over a range of no length plays once.
-  expect_run({"--progress", "--loop", "2", "@SONG@"}, 0, "",
-             "bar 1:1.000  0:00:00 / 0:00:00  90.0 bpm  pass 1 of 1\n");
+  // A loop over a range of no length plays once, as a run without a loop.
+  expect_run({"--lyrics", "--progress", "--loop", "2", "@SONG@"}, 0, "la\n",
+             "bar 1:1.000  0:00:00 / 0:00:00  90.0 bpm\n");
 }
 
 TEST_F(Run, DevicesOfTheTracksAndTheOrderOfOpeningAndClosing) {
