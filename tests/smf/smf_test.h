@@ -69,7 +69,7 @@ class ScratchDirectory {
 
 // What sequence_save writes, on a RAM disk where there is one; empty if it fails.
 inline Bytes saved_bytes(Sequence* sequence) {
-  const std::string& path = scratch_files().saved;
+  const std::string& path = kScratch.saved;
   return sequence_save(sequence, path.c_str()) == 0 ? read_file(path) : Bytes{};
 }
 }  // namespace tactus::test

@@ -9,8 +9,6 @@
 #ifndef TACTUS_TESTS_SUPPORT_FILE_CHECK_H
 #define TACTUS_TESTS_SUPPORT_FILE_CHECK_H
 
-#include <unistd.h>
-
 #include <string>
 
 #include "support/midi_bytes.h"
@@ -19,18 +17,15 @@
 
 namespace tactus::test {
 
-// Files in memory where the system has a RAM disk, named after the process
-// so that test programs and fuzzing jobs running side by side never share them.
+// On a RAM disk where the system has one, as saves sync what they write;
+// removed when the program ends.
 struct ScratchFiles {
-  std::string directory = access("/dev/shm", W_OK) == 0 ? "/dev/shm" : "/tmp";
-  std::string input = directory + "/tactus-check-" + std::to_string(getpid()) + "-input.mid";
-  std::string saved = directory + "/tactus-check-" + std::to_string(getpid()) + "-saved.mid";
+  std::filesystem::path directory = std::filesystem::exists("/dev/shm") ? "/dev/shm" : "";
+  std::string input = TempFile::unique_path("input.mid", directory);
+  std::string saved = TempFile::unique_path("saved.mid", directory);
   ~ScratchFiles() { std::remove(input.c_str()), std::remove(saved.c_str()); }
 };
-inline const ScratchFiles& scratch_files() {
-  static const ScratchFiles files;
-  return files;
-}
+inline const ScratchFiles kScratch;
 
 // The remarks as text, and the first one out of place.
 struct RemarkListing {
@@ -60,25 +55,24 @@ inline std::string unlike(const char* what, const std::string& expected, const s
 
 // Empty when every check above holds, else what the first one that fails found.
 inline std::string file_flaw(const unsigned char* data, size_t size) {
-  const ScratchFiles& scratch = scratch_files();
-  if (!write_bytes(scratch.input, std::vector<unsigned char>(data, data + size))) return "no scratch file";
+  if (!write_bytes(kScratch.input, std::vector<unsigned char>(data, data + size))) return "no scratch file";
   Sequence* loaded = sequence_load_from_memory(data, size);
   const std::string expected = describe_sequence(loaded);
   RemarkListing memory{size, "", ""}, file{size, "", ""};
-  const bool saved = loaded != nullptr && sequence_save(loaded, scratch.saved.c_str()) == 0;
+  const bool saved = loaded != nullptr && sequence_save(loaded, kScratch.saved.c_str()) == 0;
   const std::string flaws[] = {
       loaded == nullptr ? "" : loaded_sequence_flaw(loaded),
-      unlike("from a file", expected, described(sequence_load(scratch.input.c_str()))),
+      unlike("from a file", expected, described(sequence_load(kScratch.input.c_str()))),
       unlike("with remarks", expected,
              described(sequence_load_from_memory_with_remarks(data, size, list_remark, &memory))),
       unlike("from a file with remarks", expected,
-             described(sequence_load_with_remarks(scratch.input.c_str(), list_remark, &file))),
+             described(sequence_load_with_remarks(kScratch.input.c_str(), list_remark, &file))),
       memory.flaw, unlike("remarks from a file", memory.text, file.text),
       // The writer refuses values the file cannot hold (a delta time of
       // 2^28 or more, for one): such a Sequence has no round trip.
       !saved ? ""
              : unlike("saved and loaded again", described(loaded, Kept::kAsWritten),
-                      described(sequence_load(scratch.saved.c_str())))};
+                      described(sequence_load(kScratch.saved.c_str())))};
   if (!saved) sequence_free(loaded);
   for (const std::string& flaw : flaws)
     if (!flaw.empty()) return flaw;

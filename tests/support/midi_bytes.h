@@ -114,10 +114,12 @@ class TempFile {
   TempFile& operator=(const TempFile&) = delete;
   const char* path() const { return path_.c_str(); }
 
-  static std::string unique_path(std::string_view name) {
+  // In the temporary directory unless given another.
+  static std::string unique_path(std::string_view name, std::filesystem::path directory = {}) {
     const std::string random =
         std::to_string(std::random_device{}()) + std::to_string(std::random_device{}());
-    return (std::filesystem::temp_directory_path() / ("tactus-" + random + "-")).string().append(name);
+    if (directory.empty()) directory = std::filesystem::temp_directory_path();
+    return (directory / ("tactus-" + random + "-")).string().append(name);
   }
 
  private:
