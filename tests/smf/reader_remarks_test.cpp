@@ -58,8 +58,17 @@ TEST(ReaderRemarks, EachDeviationIsToldWithItsPlace) {
        "32 0 11 running status 0x90 carried across a meta event\n"},
       {"system message", plain(1, 1).track(MidiBytes({0, 0xF1, 0x7F}).append(kNote)),
        "23 0 12 system message 0xF1 in a track: skipped with its 1 data byte\n"},
+      {"data bytes after a system message", plain(1, 1).track(MidiBytes({0, 0xF8, 0, 0x3C}).append(kNote)),
+       "23 0 12 system message 0xF8 in a track: skipped\n"
+       "25 0 12 data byte 0x3C repeats system status 0xF8: skipped\n"
+       "26 0 12 data byte 0x00 repeats system status 0xF8: skipped\n"},
+      {"data byte after a sysex",
+       plain(1, 1).track(MidiBytes().sysex(0, 0xF0, {0xF7}).bytes({0, 1, 0x43}).append(kNote)),
+       "27 0 11 data byte 0x01 repeats status 0xF0: read as a system-exclusive event\n"},
       {"bytes after the last chunk", plain(1, 1).track(kNote).bytes({0, 0, 0}),
        "34 -1 13 3 bytes after the last chunk: not read\n"},
+      {"RIFF data short", rmid_wrapped(plain(1, 1).track(kNote), 46, 10),
+       "12 -1 14 \"data\" chunk claims 10 bytes, its MIDI chunks take 34: size not used\n"},
       {"RIFF sizes", rmid_wrapped(plain(1, 1).track(kNote), 0, 1000),
        "0 -1 14 RIFF chunk claims 0 bytes, the file holds 46 after its head: size not used\n"
        "12 -1 14 \"data\" chunk claims 1000 bytes, the file holds 34 after its head: size not used\n"},
