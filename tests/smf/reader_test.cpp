@@ -26,10 +26,25 @@ TEST(ReaderHeader, RiffWrapperGivesThePlainFileAndAnythingElseIsRefused) {
         MidiBytes().chunk_head("MThd", 5).u16(1).u16(1).u16(0x01E0).track(note_track(60))})
     EXPECT_EQ(load(refused), nullptr);
   for (size_t size = 0; size < 14; ++size) EXPECT_EQ(load(file.prefix(size)), nullptr) << size;
-  EXPECT_EQ(sequence_load(nullptr), sequence_load_from_memory(nullptr, 1));
-  EXPECT_EQ(sequence_load(TempFile::unique_path("missing.mid").c_str()), nullptr);
-  EXPECT_EQ(sequence_load(std::filesystem::temp_directory_path().string().c_str()), nullptr);
-  EXPECT_EQ(sequence_load("/dev/zero"), nullptr);  // read only as far as the header check
+}
+
+TEST(ReaderGuards, NothingToReadGivesNull) {
+  static const std::string missing = TempFile::unique_path("missing.mid");
+  static const std::string folder = std::filesystem::temp_directory_path().string();
+  const struct {
+    const char* name;
+    Sequence* (*load)();
+  } rows[] = {
+      {"no name", [] { return sequence_load(nullptr); }},
+      {"no name, with remarks", [] { return sequence_load_with_remarks(nullptr, list_remark, nullptr); }},
+      {"no bytes", [] { return sequence_load_from_memory(nullptr, 1); }},
+      {"no bytes, with remarks",
+       [] { return sequence_load_from_memory_with_remarks(nullptr, 1, list_remark, nullptr); }},
+      {"missing file", [] { return sequence_load(missing.c_str()); }},
+      {"folder", [] { return sequence_load(folder.c_str()); }},
+      {"endless zeros", [] { return sequence_load("/dev/zero"); }},  // read only as far as the header check
+  };
+  for (const auto& row : rows) EXPECT_EQ(SequencePtr(row.load()), nullptr) << row.name;
 }
 
 // A header longer than 6 bytes is skipped to its end; the declared count

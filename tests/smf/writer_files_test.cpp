@@ -165,7 +165,9 @@ TEST(WriterReplacement, ASaveKeepsWhatTheOldFileWas) {
     ScratchDirectory directory;
     const std::string path = directory.file("song.mid"), link = directory.file("link.mid");
     const std::string target = row.link == kSymbolic ? link : path;
-    write_bytes(directory.file(".tactus-" + std::to_string(getpid()) + "-0.tmp"), kOld);
+    for (int taken = 0; taken < 99; ++taken)  // of the 100 names a save tries
+      write_bytes(
+          directory.file(".tactus-" + std::to_string(getpid()) + "-" + std::to_string(taken) + ".tmp"), kOld);
     write_bytes(path, old);
     fs::permissions(path, fs::perms(row.mode));
     EXPECT_TRUE(!row.nobody_owns || chown(path.c_str(), 65534, static_cast<gid_t>(-1)) == 0);
