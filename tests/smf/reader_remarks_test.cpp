@@ -56,8 +56,11 @@ TEST(ReaderRemarks, EachDeviationIsToldWithItsPlace) {
       {"running status across a meta event",
        plain(1, 1).track(MidiBytes({0, 0x90, 60, 64}).meta(0, 1, {'x'}).bytes({10, 60, 0}).end_of_track(0)),
        "32 0 11 running status 0x90 carried across a meta event\n"},
-      {"system message", plain(1, 1).track(MidiBytes({0, 0xF1, 0x7F}).append(kNote)),
-       "23 0 12 system message 0xF1 in a track: skipped with its 1 data byte\n"},
+      {"system messages",
+       plain(1, 1).track(MidiBytes({0, 0xF1, 0x7F, 0, 0xF2, 1, 2, 0, 0xF3, 3}).append(kNote)),
+       "23 0 12 system message 0xF1 in a track: skipped with its 1 data byte\n"
+       "26 0 12 system message 0xF2 in a track: skipped with its 2 data bytes\n"
+       "30 0 12 system message 0xF3 in a track: skipped with its 1 data byte\n"},
       {"data bytes after a system message", plain(1, 1).track(MidiBytes({0, 0xF8, 0, 0x3C}).append(kNote)),
        "23 0 12 system message 0xF8 in a track: skipped\n"
        "25 0 12 data byte 0x3C repeats system status 0xF8: skipped\n"
