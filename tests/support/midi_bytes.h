@@ -74,12 +74,6 @@ class MidiBytes {
 
   const std::vector<unsigned char>& data() const { return data_; }
   size_t size() const { return data_.size(); }
-  // The first `count` bytes, as a file cut short holds them.
-  MidiBytes prefix(size_t count) const {
-    MidiBytes cut;
-    cut.data_.assign(data_.begin(), data_.begin() + static_cast<std::ptrdiff_t>(count));
-    return cut;
-  }
 
  private:
   std::vector<unsigned char> data_;
