@@ -10,12 +10,13 @@ namespace {
 
 using Texts = std::vector<std::string>;
 
-// A Sequence the writer takes, with events of every kind, data bytes of
-// up to 0xFF and meta numbers beyond 0x7F (none that ends a track), built track after track so that
-// events of one tick stand in track order, as the reader puts them. Now and
-// then a payload of over 64 KB, or over 255 tracks. A PPQ resolution whose
-// high byte is an SMPTE frame rate (0xE2, 0xE3, 0xE7, 0xE8) would read back
-// as SMPTE, and an SMPTE resolution keeps its low byte only: neither is made.
+// A Sequence the writer takes, with events of every kind, data bytes of up
+// to 0xFF and meta numbers beyond 0x7F (none that ends a track), built track
+// after track so that events of one tick stand in track order, as the reader
+// puts them. Now and then a payload of over 64 KB, or over 255 tracks. A PPQ
+// resolution whose high byte is an SMPTE frame rate (0xE2, 0xE3, 0xE7, 0xE8)
+// would read back as SMPTE, and an SMPTE resolution keeps its low byte only:
+// neither is made.
 SequencePtr random_sequence(std::mt19937& random) {
   const auto below = [&](uint32_t count) { return static_cast<int32_t>(random() % count); };
   const int32_t type = below(5);
@@ -66,9 +67,9 @@ std::vector<size_t> chunk_lengths(const Bytes& file) {
 
 // A random Sequence, saved, loads as written and draws no remark. Cut
 // anywhere, its file gives the events of the whole file up to some point,
-// track after track, and no track whose chunk head is not whole. Damage inside one track chunk (a bit
-// flipped, a length that lies) leaves every other track as it was; a chunk length that lies leaves the tracks
-// before it.
+// track after track, and no track whose chunk head is not whole. Damage
+// inside one track chunk (a bit flipped, a length that lies) leaves every
+// other track as it was; a chunk length that lies leaves the tracks before it.
 TEST(RandomFiles, LoadAsWrittenAndDamageHarmsOnlyWhatFollowsIt) {
   std::mt19937 random(202);
   const auto below = [&](size_t count) { return static_cast<size_t>(random() % count); };
