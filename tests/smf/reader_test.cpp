@@ -18,13 +18,16 @@ TEST(ReaderHeader, RiffWrapperGivesThePlainFileAndAnythingElseIsRefused) {
   const std::string plain = describe_sequence(load(file).get());
   for (uint32_t length : {0u, 12u, 0xFFFFFFFFu})
     EXPECT_EQ(describe_sequence(load(rmid_wrapped(file, length, length)).get()), plain);
-  for (const MidiBytes& refused :
-       {MidiBytes().chunk_head("RIFF", 0).ascii("RMIX").chunk_head("data", 0).append(file),
-        MidiBytes().chunk_head("RIFF", 0).ascii("RMID").chunk_head("LIST", 0).append(file),
-        rmid_wrapped(MidiBytes().chunk("JUNK", {}).append(file), 0, 0),
-        MidiBytes().chunk("MTrk", note_track(60)).append(file),
-        MidiBytes().chunk_head("MThd", 5).u16(1).u16(1).u16(0x01E0).track(note_track(60))})
-    EXPECT_EQ(load(refused), nullptr);
+  const std::pair<const char*, MidiBytes> refused[] = {
+      {"RIFF form not RMID",
+       MidiBytes().chunk_head("RIFF", 0).ascii("RMIX").chunk_head("data", 0).append(file)},
+      {"RIFF without data",
+       MidiBytes().chunk_head("RIFF", 0).ascii("RMID").chunk_head("LIST", 0).append(file)},
+      {"RIFF data not a header", rmid_wrapped(MidiBytes().chunk("JUNK", {}).append(file), 0, 0)},
+      {"track before the header", MidiBytes().chunk("MTrk", note_track(60)).append(file)},
+      {"header of 5 bytes",
+       MidiBytes().chunk_head("MThd", 5).u16(1).u16(1).u16(0x01E0).track(note_track(60))}};
+  for (const auto& [name, bytes] : refused) EXPECT_EQ(load(bytes), nullptr) << name;
   for (auto end = file.data().begin(); end < file.data().begin() + 14; ++end)
     EXPECT_EQ(load(Bytes(file.data().begin(), end)), nullptr) << end - file.data().begin();
 }
