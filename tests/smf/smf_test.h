@@ -12,8 +12,7 @@
 #include <set>
 #include <sstream>
 
-#include "support/midi_bytes.h"
-#include "support/sequence_check.h"
+#include "support/file_check.h"
 #include "tactus/smf.h"
 
 namespace tactus::test {
@@ -24,27 +23,19 @@ struct SequenceDeleter {
 };
 using SequencePtr = std::unique_ptr<Sequence, SequenceDeleter>;
 
-// Loads an exact copy of the bytes, so that the address sanitizer sees a
-// read past them; the same bytes in a file, read in blocks, and the same
-// bytes loaded with remarks must give the same. With TACTUS_SEED_DIRECTORY set, a file of up to 4 KB is kept
-// there as a seed for the fuzz targets (scripts/fuzz), which stay fast on small inputs.
-inline SequencePtr load(const MidiBytes& file) {
+// Loads the bytes, after the checks of file_flaw on an exact copy, so
+// that the address sanitizer sees a read past them. With
+// TACTUS_SEED_DIRECTORY set, a file of up to 4 KB is kept there as a seed
+// for the fuzz targets (scripts/fuzz), which stay fast on small inputs.
+inline SequencePtr load(const Bytes& bytes) {
   static int count = 0;
-  const Bytes exact = file.data();
-  SequencePtr sequence(sequence_load_from_memory(exact.data(), exact.size()));
-  TempFile on_disk("load.mid", file);
-  EXPECT_EQ(describe_sequence(SequencePtr(sequence_load(on_disk.path())).get()),
-            describe_sequence(sequence.get()));
-  EXPECT_EQ(sequence == nullptr ? "" : loaded_sequence_flaw(sequence.get()), "");
-  const auto ignore = [](void*, uint64_t, int32_t, int32_t, const char*) {};
-  EXPECT_EQ(describe_sequence(SequencePtr(sequence_load_from_memory_with_remarks(exact.data(), exact.size(),
-                                                                                 ignore, nullptr))
-                                  .get()),
-            describe_sequence(sequence.get()));
+  const Bytes exact = bytes;
+  EXPECT_EQ(file_flaw(exact.data(), exact.size()), "");
   const char* seeds = std::getenv("TACTUS_SEED_DIRECTORY");
   if (seeds != nullptr && exact.size() <= 4096) write_bytes(seeds + ("/" + std::to_string(count++)), exact);
-  return sequence;
+  return SequencePtr(sequence_load_from_memory(exact.data(), exact.size()));
 }
+inline SequencePtr load(const MidiBytes& file) { return load(file.data()); }
 
 // Each track's text: "<event>, <event>; end <tick>" (see describe_sequence).
 inline std::vector<std::string> track_texts(Sequence* sequence) {
@@ -76,19 +67,11 @@ class ScratchDirectory {
   std::filesystem::path path_{TempFile::unique_path("dir")};
 };
 
-// What sequence_save writes (empty if it fails), and that file loaded again.
+// What sequence_save writes, on a RAM disk where there is one; empty if it fails.
 inline Bytes saved_bytes(Sequence* sequence) {
-  ScratchDirectory directory;
-  return sequence_save(sequence, directory.file("saved.mid").c_str()) == 0
-             ? read_file(directory.file("saved.mid"))
-             : Bytes{};
+  const std::string& path = kScratch.saved;
+  return sequence_save(sequence, path.c_str()) == 0 ? read_file(path) : Bytes{};
 }
-inline SequencePtr saved_and_loaded(Sequence* sequence) {
-  ScratchDirectory directory;
-  EXPECT_EQ(sequence_save(sequence, directory.file("saved.mid").c_str()), 0);
-  return SequencePtr(sequence_load(directory.file("saved.mid").c_str()));
-}
-
 }  // namespace tactus::test
 
 #endif

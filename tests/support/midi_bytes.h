@@ -74,12 +74,6 @@ class MidiBytes {
 
   const std::vector<unsigned char>& data() const { return data_; }
   size_t size() const { return data_.size(); }
-  // The first `count` bytes, as a file cut short holds them.
-  MidiBytes prefix(size_t count) const {
-    MidiBytes cut;
-    cut.data_.assign(data_.begin(), data_.begin() + static_cast<std::ptrdiff_t>(count));
-    return cut;
-  }
 
  private:
   std::vector<unsigned char> data_;
@@ -114,10 +108,12 @@ class TempFile {
   TempFile& operator=(const TempFile&) = delete;
   const char* path() const { return path_.c_str(); }
 
-  static std::string unique_path(std::string_view name) {
+  // In the temporary directory unless given another.
+  static std::string unique_path(std::string_view name, std::filesystem::path directory = {}) {
     const std::string random =
         std::to_string(std::random_device{}()) + std::to_string(std::random_device{}());
-    return (std::filesystem::temp_directory_path() / ("tactus-" + random + "-")).string().append(name);
+    if (directory.empty()) directory = std::filesystem::temp_directory_path();
+    return (directory / ("tactus-" + random + "-")).string().append(name);
   }
 
  private:

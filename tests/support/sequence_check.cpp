@@ -48,8 +48,8 @@ std::string event_text(Event* event, Kept kept) {
   std::string text = std::to_string(event_get_tick(event)) + " " + kKinds[event_get_kind(event)].name;
   for (int32_t field : fields_of(event, kept)) text += " " + std::to_string(field);
   if (event_get_kind(event) >= SYSEX) text += " ";
-  char hex[3];
-  for (unsigned char byte : bytes_of(event)) text.append(hex, std::snprintf(hex, sizeof hex, "%02X", byte));
+  for (unsigned char byte : bytes_of(event))
+    text.append({"0123456789ABCDEF"[byte >> 4], "0123456789ABCDEF"[byte & 15]});
   return text;
 }
 
