@@ -48,6 +48,8 @@ const Setter kStartSetters[] = {note_start_set_channel, note_start_set_note, not
 const Getter kEndGetters[] = {note_end_get_channel, note_end_get_note, note_end_get_velocity};
 const Setter kEndSetters[] = {note_end_set_channel, note_end_set_note, note_end_set_velocity};
 const char* const kTexts[] = {"la", "", "two words", nullptr};
+// 1e-12 is the float 9.99999996e-13: its quotient ends in 0x8AC000.
+const float kTempos[] = {120.0f, 140.0f, 1e-12f, 6e7f, 0.0f, -120.0f, NAN, INFINITY, 6.0000008e7f, 1e-20f};
 
 // An event as describe_sequence lists it: channel and data values, a sysex
 // count, or a meta number and length; the sysex bytes, or the meta payload
@@ -137,8 +139,9 @@ class ReferenceModel : public ::testing::Test {
 
   // An existing track, or one created on the way.
   Track* track(int32_t number) {
-    reference.end_ticks.resize(std::max(reference.end_ticks.size(), static_cast<size_t>(number) + 1));
-    return sequence_get_track_by_number(sequence, number, 1);
+    const bool exists = static_cast<size_t>(number) < reference.end_ticks.size();
+    if (!exists) reference.end_ticks.resize(number + 1);
+    return sequence_get_track_by_number(sequence, number, exists ? below(2) : 1);
   }
 
   // Every kind through its creator, a pair of notes, or a short message
@@ -182,36 +185,45 @@ class ReferenceModel : public ::testing::Test {
     std::fill(given.begin(), given.end(), 0xEE);
   }
 
-  // A time signature (numerator, power of two, MIDI clocks per click, 8),
-  // lyric or marker, made anew or written over `record`: refused for a
-  // denominator that is no power of two up to 128, or a missing text. A time
-  // signature goes over any meta event; a text over one of its own kind, and
-  // not empty.
+  // A tempo (60000000 / beats per minute, truncated, big-endian, its low 24
+  // bits), time signature (numerator, power of two, MIDI clocks per click,
+  // 8), lyric or marker, made anew or written over `record`. Refused: a tempo
+  // of no microseconds, a denominator that is no power of two up to 128, a
+  // missing text. A tempo goes over a tempo, a time signature over any meta
+  // event, a text over one of its own kind if it is not empty.
   void build(Event* event, Record* record, int32_t number) {
-    const int32_t made_number = pick({0x58, 0x05, 0x06});
-    const int32_t numerator = value(), denominator = pick({1, 2, 4, 8, 16, 32, 64, 128, 3, 0, 256, -4});
+    const int32_t made = pick({0x51, 0x58, 0x05, 0x06}), numerator = value();
+    const float beats_per_minute = kTempos[below(std::size(kTempos))];
+    const int32_t denominator = pick({1, 2, 4, 8, 16, 32, 64, 128, 3, 0, 256, -4});
     const char* text = kTexts[below(4)];
     int32_t power = 0;
     while (power < 8 && (1 << power) != denominator) ++power;
+    const double quotient = std::trunc(60000000.0 / static_cast<double>(beats_per_minute));
+    const auto microseconds =
+        beats_per_minute > 0 ? static_cast<uint32_t>(std::fmod(quotient, 16777216.0)) : 0;
+    const auto bytes_of = [](std::initializer_list<uint32_t> values) {
+      return Bytes(values.begin(), values.end());
+    };
     Bytes payload = text != nullptr ? Bytes(text, text + std::strlen(text)) : Bytes{};
-    if (made_number == 0x58) {
-      payload = {static_cast<unsigned char>(numerator & 255), static_cast<unsigned char>(power),
-                 static_cast<unsigned char>(power < 8 ? 96 >> power : 0), 8};
-    }
-    const bool valid = made_number == 0x58 ? power < 8 : text != nullptr;
-    Event* (*const make_text)(Track*, int32_t, const char*) = made_number == 0x05 ? lyric_new : marker_new;
-    int32_t (*const set_text)(Event*, const char*) = made_number == 0x05 ? lyric_set_text : marker_set_text;
+    if (made == 0x51) payload = bytes_of({microseconds >> 16, microseconds >> 8 & 255, microseconds & 255});
+    if (made == 0x58) payload = bytes_of({numerator & 255u, power & 7u, 96u >> (power & 7), 8});
+    const bool valid = made == 0x51 ? microseconds > 0 : made == 0x58 ? power < 8 : text != nullptr;
+    Event* (*const make_text)(Track*, int32_t, const char*) = made == 0x05 ? lyric_new : marker_new;
+    int32_t (*const set_text)(Event*, const char*) = made == 0x05 ? lyric_set_text : marker_set_text;
     if (event == nullptr) {
       const int32_t at = tick();
-      Event* made = made_number == 0x58 ? time_signature_new(track(number), at, numerator, denominator)
-                                        : make_text(track(number), at, text);
-      EXPECT_EQ(made != nullptr, valid);
-      if (valid) reference.insert(meta_record(number, at, made_number, payload));
+      Event* built = made == 0x51   ? tempo_new(track(number), at, beats_per_minute)
+                     : made == 0x58 ? time_signature_new(track(number), at, numerator, denominator)
+                                    : make_text(track(number), at, text);
+      EXPECT_EQ(built != nullptr, valid);
+      if (valid) reference.insert(meta_record(number, at, made, payload));
       return;
     }
-    const bool taken = valid && record->kind == META &&
-                       (made_number == 0x58 || (record->fields[0] == made_number && !payload.empty()));
-    EXPECT_EQ(made_number == 0x58 ? time_signature_set(event, numerator, denominator) : set_text(event, text),
+    const bool taken =
+        valid && record->kind == META && (made == 0x58 || (record->fields[0] == made && !payload.empty()));
+    EXPECT_EQ(made == 0x51   ? tempo_set_beats_per_minute(event, beats_per_minute)
+              : made == 0x58 ? time_signature_set(event, numerator, denominator)
+                             : set_text(event, text),
               taken ? 0 : -1);
     if (taken) *record = meta_record(record->track, record->tick, record->fields[0], payload);
   }

@@ -104,7 +104,7 @@ const Row kRows[] = {
     // Bar 4 and a third lies just below as a float: beat 2, tick part 240.
     {"s3840=3/2 s5280=6/3", kMbt, '>', 5760, "4:2:240.000"},
     {"s3840=3/2 s5280=6/3", kMbt, '<', 5760, "4:3:0"}, {"s0=4/8", kMb, '>', 960, "1:0.500"},
-    {"s0=0/2", kMb, '<', 960, "7:3"},
+    {"s0=0/2", kMb, '<', 960, "7:3"}, {"s960=6/3", kMb, '<', 480, "1:2"}, {"", kMbt, '<', 0, "x"},
     // A signature exactly at the target applies (counted from before it, the
     // float beat would fall one tick short).
     {"0 3 s5=3/2", kMb, '<', 5, "1:2.6666665077209473"}, {"", kHmsf, '<', 3456000, "1"},
@@ -151,11 +151,11 @@ TEST(TimeIndex, AgreesWithTheWalkThroughRandomEdits) {
 
 // A field of a record: -1 for a null record, stored as given, 0 from a setter.
 template <typename Record, typename Value>
-void expect_field(Record* record, Value (*get)(Record*), int32_t (*set)(Record*, Value)) {
-  EXPECT_EQ(get(nullptr), Value{-1});
-  EXPECT_EQ(set(nullptr, Value{7}), -1);
-  EXPECT_EQ(set(record, Value{7}), 0);
-  EXPECT_EQ(get(record), Value{7});
+void expect_field(const char* name, Record* record, Value (*get)(Record*), int32_t (*set)(Record*, Value)) {
+  EXPECT_EQ(get(nullptr), Value{-1}) << name;
+  EXPECT_EQ(set(nullptr, Value{7}), -1) << name;
+  EXPECT_EQ(set(record, Value{7}), 0) << name;
+  EXPECT_EQ(get(record), Value{7}) << name;
 }
 
 // The start values and text forms of the records; parsing clamps whole
@@ -177,18 +177,18 @@ TEST(StatedValues, Positions) {
   EXPECT_STREQ(mbt_position_to_string(mbt), "0:-2147483648:30000000054977557");
   EXPECT_STREQ(hms_position_to_string(hms), "1:02:03.500");
   EXPECT_STREQ(hmsf_position_to_string(hmsf), "2147483647:-2147483648:21474836");
-  expect_field(mb, mb_position_get_measure, mb_position_set_measure);
-  expect_field(mb, mb_position_get_beat, mb_position_set_beat);
-  expect_field(mbt, mbt_position_get_measure, mbt_position_set_measure);
-  expect_field(mbt, mbt_position_get_beat, mbt_position_set_beat);
-  expect_field(mbt, mbt_position_get_tick, mbt_position_set_tick);
-  expect_field(hms, hms_position_get_hours, hms_position_set_hours);
-  expect_field(hms, hms_position_get_minutes, hms_position_set_minutes);
-  expect_field(hms, hms_position_get_seconds, hms_position_set_seconds);
-  expect_field(hmsf, hmsf_position_get_hours, hmsf_position_set_hours);
-  expect_field(hmsf, hmsf_position_get_minutes, hmsf_position_set_minutes);
-  expect_field(hmsf, hmsf_position_get_seconds, hmsf_position_set_seconds);
-  expect_field(hmsf, hmsf_position_get_frames, hmsf_position_set_frames);
+  expect_field("mb measure", mb, mb_position_get_measure, mb_position_set_measure);
+  expect_field("mb beat", mb, mb_position_get_beat, mb_position_set_beat);
+  expect_field("mbt measure", mbt, mbt_position_get_measure, mbt_position_set_measure);
+  expect_field("mbt beat", mbt, mbt_position_get_beat, mbt_position_set_beat);
+  expect_field("mbt tick", mbt, mbt_position_get_tick, mbt_position_set_tick);
+  expect_field("hms hours", hms, hms_position_get_hours, hms_position_set_hours);
+  expect_field("hms minutes", hms, hms_position_get_minutes, hms_position_set_minutes);
+  expect_field("hms seconds", hms, hms_position_get_seconds, hms_position_set_seconds);
+  expect_field("hmsf hours", hmsf, hmsf_position_get_hours, hmsf_position_set_hours);
+  expect_field("hmsf minutes", hmsf, hmsf_position_get_minutes, hmsf_position_set_minutes);
+  expect_field("hmsf seconds", hmsf, hmsf_position_get_seconds, hmsf_position_set_seconds);
+  expect_field("hmsf frames", hmsf, hmsf_position_get_frames, hmsf_position_set_frames);
   auto s = build("");
   expect_guards({GUARD(sequence_get_mb_from_tick(s.get(), 0, mb), 0),
                  GUARD(sequence_get_mbt_from_tick(s.get(), 0, mbt), 0),
