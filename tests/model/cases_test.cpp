@@ -3,7 +3,6 @@
 // META array.
 #include <gtest/gtest.h>
 
-#include <cmath>
 #include <vector>
 
 #include "model/records.h"
@@ -14,7 +13,6 @@ namespace tactus::test {
 namespace {
 
 using Events = std::vector<Event*>;
-using Bytes = std::vector<unsigned char>;
 
 // What a visitor sees, when on seeing `trigger` it moves `moved` to `tick`.
 struct Visit {
@@ -49,7 +47,6 @@ TEST(ModelGuards, NullRecordsGiveFailureResults) {
                  GUARD(sequence_set_frame_rate(nullptr, 1.0f), -1),
                  GUARD(sequence_get_track_count(nullptr), -1),
                  GUARD(sequence_get_track_by_number(sequence, 1, 0) == nullptr, 1),
-                 GUARD(sequence_get_track_by_number(sequence, -1, 1) == nullptr, 1),
                  GUARD(sequence_set_format(sequence, 0), 0),
                  GUARD(sequence_set_division_type(sequence, 0), 0),
                  GUARD(sequence_set_resolution(sequence, 96), 0),
@@ -107,9 +104,11 @@ TEST(Visits, SeeEveryEventPresentAtTheStartOnce) {
     return event_free(event);
   };
   EXPECT_EQ(sequence_visit_events(sequence, create_and_free, nullptr), 0);
-  EXPECT_EQ(sequence_get_track_count(sequence), 2);
+  Events left;
   for (Event* event = sequence_get_first_event(sequence); event; event = event_get_next_in_sequence(event))
-    EXPECT_EQ(event_get_kind(event), NOTE_OFF);
+    left.push_back(event);
+  ASSERT_EQ(left.size(), 6u);
+  for (Event* event : left) EXPECT_EQ(event_get_kind(event), NOTE_OFF);
   sequence_free(sequence);
 }
 

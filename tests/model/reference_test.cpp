@@ -90,6 +90,8 @@ struct Reference {
     end_ticks[record.track] = std::max(end_ticks[record.track], record.tick);
   }
 
+  void erase(size_t index) { records.erase(records.begin() + static_cast<ptrdiff_t>(index)); }
+
   // describe_sequence's text of the Sequence this should be.
   std::string text() const {
     std::vector<std::string> lines(end_ticks.size());
@@ -152,12 +154,11 @@ class ReferenceModel : public ::testing::Test {
     const int32_t at = tick(), a = value(), b = value(), c = value(), count = below(6) - 1;
     Bytes given = bytes(count);
     const unsigned char* data = below(6) == 0 ? nullptr : given.data();
-    if (kind < PROGRAM_CHANGE) {
-      ASSERT_NE(kThreeFieldKinds[kind](track(number), at, a, b, c), nullptr);
-      reference.insert({number, at, kind, {a, b, c}, {}});
-    } else if (kind < SYSEX) {
-      ASSERT_NE(kTwoFieldKinds[kind - PROGRAM_CHANGE](track(number), at, a, b), nullptr);
-      reference.insert({number, at, kind, {a, b}, {}});
+    if (kind < SYSEX) {
+      Event* made = kind < PROGRAM_CHANGE ? kThreeFieldKinds[kind](track(number), at, a, b, c)
+                                          : kTwoFieldKinds[kind - PROGRAM_CHANGE](track(number), at, a, b);
+      ASSERT_NE(made, nullptr);
+      reference.insert({number, at, kind, kind < PROGRAM_CHANGE ? Fields{a, b, c} : Fields{a, b}, {}});
     } else if (kind == SYSEX) {
       EXPECT_EQ(sysex_new(track(number), at, count, data) == nullptr, count < 1 || data == nullptr);
       if (count >= 1 && data != nullptr) reference.insert({number, at, kind, {count}, given});
@@ -176,11 +177,10 @@ class ReferenceModel : public ::testing::Test {
       const auto word = static_cast<uint32_t>(status | first << 8 | second << 16 | below(256) << 24);
       const int32_t made = (status >> 4) - 8;
       ASSERT_EQ(event_new_from_short_message(track(number), at, word) == nullptr, made < 0 || made >= SYSEX);
-      if (made == PITCH_WHEEL) reference.insert({number, at, made, {channel, first | second << 7}, {}});
-      if (made == PROGRAM_CHANGE || made == CHANNEL_PRESSURE)
-        reference.insert({number, at, made, {channel, first}, {}});
-      if (made >= NOTE_OFF && made < PROGRAM_CHANGE)
-        reference.insert({number, at, made, {channel, first, second}, {}});
+      Fields fields = {channel, first, second};
+      if (made == PROGRAM_CHANGE || made == CHANNEL_PRESSURE) fields.pop_back();
+      if (made == PITCH_WHEEL) fields = {channel, first | second << 7};
+      if (made >= NOTE_OFF && made < SYSEX) reference.insert({number, at, made, fields, {}});
     }
     std::fill(given.begin(), given.end(), 0xEE);
   }
@@ -265,7 +265,7 @@ class ReferenceModel : public ::testing::Test {
       // A release velocity turns a NOTE_ON into a NOTE_OFF at the end of its tick.
       const Record note_off = {
           record.track, record.tick, NOTE_OFF, {record.fields[0], record.fields[1], to}, {}};
-      reference.records.erase(reference.records.begin() + static_cast<ptrdiff_t>(index));
+      reference.erase(index);
       reference.insert(note_off);
     }
   }
@@ -310,14 +310,14 @@ class ReferenceModel : public ::testing::Test {
     if (op == 16) replace_data(event, *record);
     if (op == 17) {
       EXPECT_EQ(event_free(event), 0);
-      reference.records.erase(reference.records.begin() + static_cast<ptrdiff_t>(index));
+      reference.erase(index);
     }
     if (op >= 18) {
       // Moved to its own tick too, it goes behind the others of that tick.
       Record moved = *record;
       moved.tick = op == 18 ? moved.tick : tick();
       EXPECT_EQ(event_set_tick(event, moved.tick), 0);
-      reference.records.erase(reference.records.begin() + static_cast<ptrdiff_t>(index));
+      reference.erase(index);
       reference.insert(moved);
     }
   }
