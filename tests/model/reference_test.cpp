@@ -148,8 +148,8 @@ class ReferenceModel : public ::testing::Test {
 
   // Every kind through its creator, a pair of notes, or a short message
   // word, well formed or not, with a stray top byte. The bytes of a sysex or
-  // a meta event may be missing (refused unless a meta event has none), and
-  // are copied in.
+  // a meta event may be missing (refused unless a meta event has none); they
+  // are copied in, as the caller's buffer is overwritten afterwards.
   void create(int32_t kind, int32_t number) {
     const int32_t at = tick(), a = value(), b = value(), c = value(), count = below(6) - 1;
     Bytes given = bytes(count);
@@ -352,6 +352,7 @@ class ReferenceModel : public ::testing::Test {
       const Record& record = reference.records[index];
       const int32_t number = record.meta_number();
       EXPECT_EQ(event_is_note(event), record.kind == NOTE_OFF || record.kind == NOTE_ON);
+      EXPECT_EQ(event_is_tempo(event), number == 0x51);
       EXPECT_EQ(sysex_get_data_length(event), record.kind == SYSEX ? record.fields[0] : -1);
       EXPECT_EQ(meta_get_data_length(event), record.kind == META ? record.fields[1] : -1);
       // Status, then the data values' low bytes; a pitch wheel value in two halves of seven bits.
