@@ -84,7 +84,6 @@ TEST_F(Run, UsageAndErrorMessagesWithTheirStreamsAndStatus) {
       {{"--track-out", " -2x", "0", "@SONG@"}, "", kUsage},
       {{"--", "--help"}, "", cannot_open + "\"--help\".\n"},
       {{::testing::TempDir()}, "", cannot_open + "\"" + ::testing::TempDir() + "\".\n"},
-      {{"--out", "First", "@SONG@"}, no_such + "\"First\".\n", ""},
       {{"--out", "-1", "@SONG@"}, no_such + "\"-1\".\n", ""},
       {{"--track-out", "0", "-1", "@SONG@"}, no_such + "\"-1\".\n", ""},
       {{"--out", "nowhere", "--out", "0", "--help"}, no_such + "\"nowhere\".\n", ""},
