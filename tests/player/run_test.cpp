@@ -177,9 +177,11 @@ TEST_F(Run, TheRangeAndTheExtraTimeReachPlayback) {
   test::MidiBytes events;
   for (int b = 0; b < 4; ++b) events.vlq(b == 0 ? 0 : 480).bytes({0xB0, 1, b});
   const test::TempFile beats("beats.mid", test::MidiBytes().header(0, 1, 480).track(events.end_of_track(0)));
+  expect_run({beats.path()}, 0, "", "");
+  EXPECT_EQ(describe(platform.sent), "0 B00100@-1, 500 B00101@-1, 1000 B00102@-1, 1500 B00103@-1");
   expect_run({"--from", "tick:960", "--from", "beat:1", "--to", "beat:0", "--to", "mb:1:3", beats.path()}, 0,
              "", "");
-  EXPECT_EQ(describe(platform.sent), "0 B00100@-1, 0 B00101@-1, 500 B00102@-1, 500 B00103@-1");
+  EXPECT_EQ(describe(platform.sent), "1500 B00100@-1, 1500 B00101@-1, 2000 B00102@-1, 2000 B00103@-1");
   const struct {
     const char* seconds;
     std::vector<uint32_t> limits;
