@@ -1,6 +1,5 @@
-# The built tactus once: main hands the command line and both console
-# streams to the player. The messages themselves are checked in-process
-# (player/run_test.cpp), the real backends in e2e/.
+# The built tactus once, for main's hand-over of the arguments and streams;
+# the messages are checked in-process, the real backends in e2e/.
 if(WIN32 OR NOT TARGET tactus_player)
   return()
 endif()

@@ -18,9 +18,9 @@ const std::string kUsage =
     "        [ --tempo <percent> ] [ --transpose <semitones> ] [ --loop <count> ] [ --lyrics ] [ --progress "
     "]\n";
 
-// A format-1 file in which track t holds one controller message on channel
-// t at tick 0, value t: the messages sent show where each track went. Track
-// 0 sets 90 beats a minute and holds a word.
+// Track t holds a controller message on channel t at tick 0, value t: the
+// messages sent show where each track went. Track 0 sets 90 beats a minute
+// and holds a word.
 test::MidiBytes tagged_tracks() {
   test::MidiBytes file;
   file.header(1, 4, 480);
@@ -79,16 +79,11 @@ TEST_F(Run, UsageAndErrorMessagesWithTheirStreamsAndStatus) {
     std::string err;
   } cases[] = {
       {{"--extra-time", "1"}, "", kUsage},
-      {{"a.mid", "--", "b.mid"}, "", kUsage},
-      {{"--", "@SONG@", "--out"}, "", kUsage},
       {{"--shuffle", "@SONG@"}, "", kUsage},  // an unknown word is a second file name
       {{"@SONG@", "--track-out", "1"}, "", kUsage},
       {{"--track-out", " -2x", "0", "@SONG@"}, "", kUsage},
       {{"--", "--help"}, "", cannot_open + "\"--help\".\n"},
-      {{"--", "--"}, "", cannot_open + "\"--\".\n"},
-      {{"no/such/file.mid"}, "", cannot_open + "\"no/such/file.mid\".\n"},
       {{::testing::TempDir()}, "", cannot_open + "\"" + ::testing::TempDir() + "\".\n"},
-      {{"--out", "First", "@SONG@"}, no_such + "\"First\".\n", ""},
       {{"--out", "-1", "@SONG@"}, no_such + "\"-1\".\n", ""},
       {{"--track-out", "0", "-1", "@SONG@"}, no_such + "\"-1\".\n", ""},
       {{"--out", "nowhere", "--out", "0", "--help"}, no_such + "\"nowhere\".\n", ""},
@@ -101,16 +96,13 @@ TEST_F(Run, UsageAndErrorMessagesWithTheirStreamsAndStatus) {
   // clang-format off
   for (std::vector<std::string> arguments : std::vector<std::vector<std::string>>{
       {"--tempo", "0"}, {"--tempo", "-50"}, {"--tempo", "nan"}, {"--tempo", "inf"}, {"--tempo", "1e39"},
-      {"--tempo", "1e-50"}, {"--tempo", "fast"}, {"--tempo", ""}, {"--loop", "-1"}, {"--loop", "-4294967297"},
-      {"--loop", "forever"}, {"--loop", ""}, {"--tempo"}, {"--transpose"}, {"--loop"}}) {
+      {"--tempo", "1e-50"}, {"--loop", "-1"}, {"--loop", "-4294967297"}, {"--loop", "forever"}, {"--loop", ""},
+      {"--tempo"}, {"--transpose"}, {"--loop"}}) {
     // clang-format on
     arguments.insert(arguments.begin(), "@SONG@");
     expect_run(arguments, 1, "", kUsage);
   }
-  for (const char* help : {"--help", "-h", "/help", "/h", "/?"}) {
-    expect_run({help}, 1, "", kUsage);
-    expect_run({"--out", "0", "@SONG@", help}, 1, "", kUsage);
-  }
+  for (const char* help : {"--help", "-h", "/help", "/h", "/?"}) expect_run({help}, 1, "", kUsage);
   // None opened so far; a track's device opens while parsing, stays when the file fails.
   EXPECT_TRUE(platform.log.empty());
   expect_run({"--track-out", "9", "first", "missing.mid"}, 1, "", cannot_open + "\"missing.mid\".\n");
@@ -133,9 +125,6 @@ TEST_F(Run, AnOutputThatFailsDuringTheRunEndsItWithItsMessageAfterClosing) {
 
 TEST_F(Run, TheWordsGoToStandardOutputAndTheStatusLineToStandardError) {
   expect_run({"--lyrics", "--progress", "@SONG@"}, 0, "la\n", "bar 1:1.000  0:00:00 / 0:00:00  90.0 bpm\n");
-  // A loop over a range of no length plays once, as a run without a loop.
-  expect_run({"--lyrics", "--progress", "--loop", "2", "@SONG@"}, 0, "la\n",
-             "bar 1:1.000  0:00:00 / 0:00:00  90.0 bpm\n");
 }
 
 TEST_F(Run, DevicesOfTheTracksAndTheOrderOfOpeningAndClosing) {
@@ -147,27 +136,19 @@ TEST_F(Run, DevicesOfTheTracksAndTheOrderOfOpeningAndClosing) {
     std::string log;  // when given
   } cases[] = {
       {{}, {D, D, D, D}, "open -1, install, remove, close -1"},
-      {{"--"}, {D, D, D, D}, ""},
       {{"--out", "second"}, {1, 1, 1, 1}, "open 1, install, remove, close 1"},
       {{"--out", " +1 and more"}, {1, 1, 1, 1}, ""},
-      {{"--out", "0"}, {2, 2, 2, 2}, ""},     // a name wins over a number
-      {{"--out", "--to"}, {3, 3, 3, 3}, ""},  // an argument is taken verbatim
+      {{"--out", "0"}, {2, 2, 2, 2}, ""},  // a name wins over a number
       {{"--track-out", "2", "1", "--out", "1"}, {1, 1, 1, 1}, "open 1, install, remove, close 1"},
       {{"--track-out", "9", "first"}, {D, D, D, D}, "open 0, open -1, install, remove, close 0, close -1"},
-      {{"--track-out", "1", "first", "--track-out", "1", "--to"},
-       {D, 3, D, D},
-       "open 0, open 3, open -1, install, remove, close 0, close 3, close -1"},
+      {{"--track-out", "1", "first", "--track-out", "1", "--to"}, {D, 3, D, D}, ""},
       {{"--track-out", "2", "--to", "--track-out", "0", "second", "--out", "first"},
        {1, 0, 3, 0},
        "open 3, open 1, open 0, install, remove, close 0, close 1, close 3"},
       {{"--track-out", "drums", "second"}, {1, D, D, D}, ""},
-      // Huge track numbers cost nothing; beyond 32 bits they saturate and
-      // are not cut to their low bits (2^32 + 1 is not track 1).
-      {{"--track-out", "2147483647", "0", "--track-out", "99999999999", "1", "--track-out", "1", "--to"},
-       {D, 3, D, D},
-       ""},
       {{"--track-out", "4", "first"}, {D, D, D, D}, ""},  // the track after the last
-      // Solo and mute never silence track 0; solo wins.
+      // Solo and mute never silence track 0; solo wins. Beyond 32 bits a
+      // number saturates rather than keeping its low bits (2^32 + 1 is not 1).
       {{"--solo-track", "2"}, {D, S, D, S}, ""},
       {{"--solo-track", "3", "--solo-track", "1", "--solo-track", "7"}, {D, D, S, D}, ""},
       {{"--solo-track", "4294967297"}, {D, S, S, S}, ""},
@@ -233,9 +214,6 @@ TEST(TimeSpec, EachNotationGoesToItsConversion) {
     resolve_time_spec(c.text, sequence, &tick);
     EXPECT_EQ(tick, c.tick) << c.text;
   }
-  int32_t untouched = 77;
-  resolve_time_spec(nullptr, sequence, &untouched);
-  EXPECT_EQ(untouched, 77);
   sequence_free(sequence);
 }
 

@@ -47,21 +47,19 @@ class TestPlatform : public Platform {
   uint32_t long_message_delay = 0;
   std::set<std::FILE*> terminals;  // the console streams that count as terminals
 
-  // An interrupt or a stray wake-up at a virtual time, in the wait that
-  // spans it; of two at one time, the one scripted first.
+  // Each comes in the wait that spans its virtual time; of two at one time,
+  // the one scripted first. A failure of the outputs wakes the waiter.
   void interrupt_at(uint64_t time) {
-    actions_.push_back({time, [this] { interrupt(); }});
+    at(time, [this] { interrupt(); });
   }
   void wake_at(uint64_t time) {
-    actions_.push_back({time, [this] { wake(); }});
+    at(time, [this] { wake(); });
   }
-  // From a virtual time on, output_failure() gives `reason`; the waiter is
-  // woken.
   void fail_outputs_at(uint64_t time, std::string reason) {
-    actions_.push_back({time, [this, reason] {
-                          failure_ = reason;
-                          wake();
-                        }});
+    at(time, [this, reason] {
+      failure_ = reason;
+      wake();
+    });
   }
 
   // What happened, in order; the log reads "open 0, open -1, install,
@@ -97,6 +95,7 @@ class TestPlatform : public Platform {
 
   // A port is its device number: MidiPort is the real backends', in the e2e tests too.
   static int32_t* device_of(MidiPort* port) { return reinterpret_cast<int32_t*>(port); }
+  void at(uint64_t time, std::function<void()> run) { actions_.push_back({time, std::move(run)}); }
   void record(SentMessage message);
   void note(const std::string& entry) { log += (log.empty() ? "" : ", ") + entry; }
   void interrupt() {
