@@ -2,6 +2,7 @@
 // not show: the RIFF wrapper, headers and chunks of other kinds, counts and
 // lengths that disagree, running status, system messages, whole data bytes,
 // long delta times.
+#include "support/guard_table.h"
 #include "tests/smf/smf_test.h"
 
 namespace tactus::test {
@@ -33,22 +34,16 @@ TEST(ReaderHeader, RiffWrapperGivesThePlainFileAndAnythingElseIsRefused) {
 }
 
 TEST(ReaderGuards, NothingToReadGivesNull) {
-  static const std::string missing = TempFile::unique_path("missing.mid");
-  static const std::string folder = std::filesystem::temp_directory_path().string();
-  const struct {
-    const char* name;
-    Sequence* (*load)();
-  } rows[] = {
-      {"no name", [] { return sequence_load(nullptr); }},
-      {"no name, with remarks", [] { return sequence_load_with_remarks(nullptr, list_remark, nullptr); }},
-      {"no bytes", [] { return sequence_load_from_memory(nullptr, 1); }},
-      {"no bytes, with remarks",
-       [] { return sequence_load_from_memory_with_remarks(nullptr, 1, list_remark, nullptr); }},
-      {"missing file", [] { return sequence_load(missing.c_str()); }},
-      {"folder", [] { return sequence_load(folder.c_str()); }},
-      {"endless zeros", [] { return sequence_load("/dev/zero"); }},  // read only as far as the header check
-  };
-  for (const auto& row : rows) EXPECT_EQ(SequencePtr(row.load()), nullptr) << row.name;
+  const std::string missing = TempFile::unique_path("missing.mid");
+  const std::string folder = std::filesystem::temp_directory_path().string();
+  expect_guards({
+      GUARD(sequence_load(nullptr) == nullptr, 1),
+      GUARD(sequence_load_with_remarks(nullptr, list_remark, nullptr) == nullptr, 1),
+      GUARD(sequence_load_from_memory(nullptr, 1) == nullptr, 1),
+      GUARD(sequence_load_from_memory_with_remarks(nullptr, 1, list_remark, nullptr) == nullptr, 1),
+      GUARD(sequence_load(missing.c_str()) == nullptr, 1), GUARD(sequence_load(folder.c_str()) == nullptr, 1),
+      GUARD(sequence_load("/dev/zero") == nullptr, 1),  // read only as far as the header check
+  });
 }
 
 // Each chunk is read from its start as far as it claims, the file's end at
