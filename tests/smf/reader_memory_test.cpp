@@ -19,6 +19,7 @@ bool refuse_allocation() {
   refused += left == 0;
   return left == 0;
 }
+void* held(void* block) { return blocks_held += block != nullptr, block; }
 
 }  // namespace
 
@@ -28,13 +29,9 @@ void* __libc_calloc(size_t count, size_t size);
 void* __libc_realloc(void* block, size_t size);
 void __libc_free(void* block);
 
-void* malloc(size_t size) {
-  void* block = refuse_allocation() ? nullptr : __libc_malloc(size);
-  return blocks_held += block != nullptr, block;
-}
+void* malloc(size_t size) { return held(refuse_allocation() ? nullptr : __libc_malloc(size)); }
 void* calloc(size_t count, size_t size) {
-  void* block = refuse_allocation() ? nullptr : __libc_calloc(count, size);
-  return blocks_held += block != nullptr, block;
+  return held(refuse_allocation() ? nullptr : __libc_calloc(count, size));
 }
 void* realloc(void* block, size_t size) {
   if (block == nullptr) return malloc(size);
@@ -51,9 +48,9 @@ namespace {
 
 // More tracks than a merge tree on the stack takes, more events than the
 // first slabs hold, meta payloads and sysex buffers, and over 64 KB, so that
-// the file's buffer must grow. A load
-// that gets by without what was refused (the sequence order, merged more
-// slowly without its tree) gives the same sequence.
+// the file's buffer must grow. A load that gets by without what was refused
+// (the sequence order, merged more slowly without its tree) gives the same
+// sequence.
 TEST(ReaderMemory, EveryFailedAllocationGivesNullAndKeepsNothing) {
   MidiBytes file = MidiBytes().header(1, 70, 96);
   for (int track = 0; track < 70; ++track) {

@@ -16,14 +16,13 @@
 #include <sys/xattr.h>
 #include <unistd.h>
 
-#include <algorithm>
 #include <cstddef>
 #include <tuple>
 #endif
 
 namespace tactus::test {
 #ifdef __linux__
-std::vector<ino_t> synced_files;
+std::set<ino_t> synced_files;
 #endif
 namespace {
 
@@ -125,20 +124,13 @@ std::string attribute(const std::string& path, const char* name) {
   return getxattr(path.c_str(), name, value, sizeof value - 1) < 0 ? "none" : value;
 }
 
-bool synced(ino_t file) {
-  return std::find(synced_files.begin(), synced_files.end(), file) != synced_files.end();
-}
-
 // A save keeps the old file's mode, owner, group, extended attributes and
-// names, and one that cannot be complete (a full disk) changes nothing. A
-// file is normally replaced: the new file is written beside it under a
-// temporary name that no file there has yet, and renamed over it once it is
-// on disk, its folder synced after. These are written in place instead:
-// replacing them would cut a file off its other names, hand it to another
-// owner, lose its attributes, or needs a folder that takes no new file.
-// Room for the whole new content is made first; the old content, longer,
-// is cut off after the new. A read-only file is refused, though its folder
-// would take a new file.
+// names; one that cannot be complete (a full disk) changes nothing. A file
+// is replaced by one written beside it under a free temporary name, renamed
+// over it once on disk, its folder synced after; it is written in place
+// when replacing it would cut it off its other names, hand it to another
+// owner, lose its attributes, or needs a folder that takes no new file. A
+// read-only file is refused, though its folder would take a new file.
 TEST(WriterReplacement, ASaveKeepsWhatTheOldFileWas) {
   const struct {
     const char* name;
@@ -195,8 +187,8 @@ TEST(WriterReplacement, ASaveKeepsWhatTheOldFileWas) {
     EXPECT_EQ(directory.entries(), entries);
     EXPECT_TRUE(fs::is_symlink(link) || row.link != kSymbolic);
     // Only a save in this process is seen syncing.
-    EXPECT_TRUE(row.as != kAsIs || synced(after.st_ino));
-    EXPECT_TRUE(row.as != kAsIs || !row.replaced || synced(status_of(directory.file("")).st_ino));
+    EXPECT_TRUE(row.as != kAsIs || synced_files.count(after.st_ino));
+    EXPECT_TRUE(row.as != kAsIs || !row.replaced || synced_files.count(status_of(directory.file("")).st_ino));
   }
   // A symbolic link to no file yet stays a link: the file is made.
   ScratchDirectory directory;
@@ -231,7 +223,7 @@ TEST(WriterFailures, DevicesAreWrittenInPlace) {
 // library's fsync.
 extern "C" int fsync(int descriptor) {
   struct stat status {};
-  if (fstat(descriptor, &status) == 0) tactus::test::synced_files.push_back(status.st_ino);
+  if (fstat(descriptor, &status) == 0) tactus::test::synced_files.insert(status.st_ino);
   return static_cast<int>(syscall(SYS_fsync, descriptor));
 }
 #endif

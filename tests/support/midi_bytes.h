@@ -1,11 +1,6 @@
-// Builds MIDI file bytes field by field. Nothing here knows the library:
-// lengths, big-endian fields and variable-length quantities are computed on
-// their own.
-//
-//   MidiBytes events;
-//   events.vlq(0).bytes({0x90, 60, 100}).vlq(96).bytes({0x80, 60, 0}).end_of_track(0);
-//   MidiBytes file = MidiBytes().header(1, 1, 0x01E0).track(events);
-//   TempFile on_disk("song.mid", file);  // on_disk.path() until it goes out of scope
+// Builds MIDI file bytes field by field, computing lengths, big-endian fields
+// and variable-length quantities on its own, apart from the library:
+//   MidiBytes().header(1, 1, 0x01E0).track(MidiBytes().vlq(0).bytes({0x90, 60, 100}).end_of_track(96))
 #ifndef TACTUS_TESTS_SUPPORT_MIDI_BYTES_H
 #define TACTUS_TESTS_SUPPORT_MIDI_BYTES_H
 
@@ -25,7 +20,6 @@ class MidiBytes {
   MidiBytes() = default;
   MidiBytes(std::initializer_list<int> values) { bytes(values); }
 
-  // Each value's low 8 bits.
   MidiBytes& byte(int value) { return data_.push_back(static_cast<unsigned char>(value)), *this; }
   MidiBytes& bytes(std::initializer_list<int> values) {
     for (int value : values) byte(value);
