@@ -79,8 +79,7 @@ class EndToEnd : public ::testing::Test {
     return {captured_.begin(), captured_.begin() + static_cast<std::ptrdiff_t>(count_.load())};
   }
 
-  // A note at once, its end 20 s in, with 30 s after it: `stop` comes once the
-  // note has arrived, and the run must end at once.
+  // A note at once and its end 20 s in: `stop` comes once the note is out; the run must end at once.
   Outcome play_until(auto stop) {
     test::MidiBytes events;
     events.vlq(0).bytes({0x90, 0x3C, 0x64}).vlq(19200).bytes({0x80, 0x3C, 0x00}).end_of_track(0);
@@ -106,8 +105,7 @@ class EndToEnd : public ::testing::Test {
   std::atomic<int> xruns_{0};  // periods the server ran late, after which frame times do not compare
 };
 
-// On track 0 a note every 160 ticks; on track 1 channel messages of three and
-// two bytes, and a system-exclusive one of nearly a period's 32 KiB.
+// A note every 160 ticks; on track 1 messages of three and two bytes, and a sysex of nearly 32 KiB.
 test::MidiBytes song() {
   test::MidiBytes notes;
   for (int step = 0; step <= 24; ++step)
@@ -149,9 +147,8 @@ TEST_F(EndToEnd, TheJackBackendPlaysWhatTheVirtualPlatformPlaysAndWhenAtALargePe
     EXPECT_NEAR(offset_ms(i), latency, 4.0) << "at " << expected[i].time << " ms";
 }
 
-// A flood beyond what the queue and a period's buffer hold arrives whole, in
-// order. JACK 2's MIDI buffer takes 32720 bytes of one message at every period
-// size (JACK 1's follows the period size), learnt again after a change.
+// A flood beyond what the queue and a period's buffer hold arrives whole, in order. JACK 2's MIDI buffer
+// takes 32720 bytes of one message at every period size (JACK 1's follows it), learnt again after a change.
 TEST_F(EndToEnd, AFloodArrivesWholeAndTheLargestMessageIsLearntAgainAfterThePeriodSizeChanges) {
   test::MidiBytes events;
   for (int i = 0; i < 6000; ++i) events.vlq(0).bytes({0xB0, i % 120, i / 120});
@@ -182,8 +179,7 @@ TEST_F(EndToEnd, AFloodArrivesWholeAndTheLargestMessageIsLearntAgainAfterThePeri
   for (const Arrival& arrival : arrived) EXPECT_EQ(arrival.bytes, largest);
 }
 
-// An interrupt releases the sounding note and gives the signal back to the
-// system; a server that stops ends the run with an error.
+// An interrupt releases the note and gives the signal back; a lost server ends the run with an error.
 TEST_F(EndToEnd, AnInterruptOrALostServerEndsTheRunAtOnce) {
   for (int signal_number : {SIGINT, SIGTERM, SIGHUP}) {
     EXPECT_EQ(play_until([signal_number] { kill(getpid(), signal_number); }).status, 0) << signal_number;
@@ -192,8 +188,7 @@ TEST_F(EndToEnd, AnInterruptOrALostServerEndsTheRunAtOnce) {
     sigaction(signal_number, nullptr, &action);
     EXPECT_EQ(action.sa_handler, SIG_DFL) << signal_number;
   }
-  // Gone before any client closes: one leaving while the server shuts down can
-  // kill it (SIGPIPE) before it leaves JACK's shared list of eight servers.
+  // Waited for before any client closes, or the server can die of SIGPIPE still registered.
   const Outcome outcome = play_until([this] {
     kill(server_, SIGTERM);
     waitpid(server_, nullptr, 0);
@@ -203,8 +198,7 @@ TEST_F(EndToEnd, AnInterruptOrALostServerEndsTheRunAtOnce) {
   EXPECT_EQ(outcome.err, "Error:  Lost the connection to the JACK server.\n");
 }
 
-// No JACK server and no ALSA sequencer: no devices, and nothing printed by
-// JACK or RtMidi on the way, only the player's own message.
+// No JACK server nor ALSA sequencer: no devices, and nothing printed but the player's own message.
 TEST(EndToEndWithoutServer, NoDevicesAndOnlyThePlayersOwnMessage) {
   setenv("JACK_DEFAULT_SERVER", "tactus-e2e-no-such-server", 1);
   const test::TempFile file("song.mid", song());
