@@ -13,6 +13,7 @@ namespace tactus::test {
 namespace {
 
 using Events = std::vector<Event*>;
+const unsigned char kEnd[] = {0xF7};
 
 // What a visitor sees, when on seeing `trigger` it moves `moved` to `tick`.
 struct Visit {
@@ -52,6 +53,7 @@ TEST(ModelGuards, NullRecordsGiveFailureResults) {
                  GUARD(sequence_set_resolution(sequence, 96), 0),
                  GUARD(sequence_set_beat_resolution(sequence, 96), 0),
                  GUARD(sequence_set_frame_rate(sequence, 25.0f), 0),
+                 GUARD(sysex_set_data(sysex_new(track, 0, 1, kEnd), 1, kEnd), 0),
                  GUARD(sequence_visit_events(nullptr, record, nullptr), -1),
                  GUARD(sequence_visit_events(sequence, nullptr, nullptr), -1),
                  GUARD(track_visit_events(nullptr, record, nullptr), -1),
@@ -81,7 +83,7 @@ TEST(Visits, SeeEveryEventPresentAtTheStartOnce) {
   Track* tracks[] = {sequence_add_track(sequence), sequence_add_track(sequence)};
   Events e;
   for (int32_t i = 0; i < 6; ++i) e.push_back(note_on_new(tracks[i % 2], i * 10, 0, i, 1));
-  Visit in_track{{}, nullptr, nullptr, 0};
+  Visit in_track{{}, e[1], e[1], 2000};  // moved ahead, not seen again
   EXPECT_EQ(track_visit_events(tracks[1], record, &in_track), 0);
   EXPECT_EQ(in_track.seen, (Events{e[1], e[3], e[5]}));
   const struct {

@@ -49,8 +49,8 @@ TEST(ReaderRemarks, EachDeviationIsToldWithItsPlace) {
       {"chunk past the file, cut in an event",
        plain(1, 1).chunk_head("MTrk", 0x12345678).bytes({0, 0x90, 60}),
        "14 0 9 chunk \"MTrk\" claims 305419896 bytes, the file holds 3: cut short\n"},
-      {"sysex past the file", plain(1, 1).track(MidiBytes({0, 0xF0, 0x7F})),
-       "22 0 9 system-exclusive length 127 runs past the end of the file: event lost\n"},
+      {"sysex past the file", plain(1, 1).track(MidiBytes({0, 0xF0, 5, 1})),
+       "22 0 9 system-exclusive length 5 runs past the end of the file: event lost\n"},
       {"no status", plain(1, 1).track(MidiBytes({0, 0x3C}).append(kNote)),
        "23 0 10 data byte 0x3C with no status to repeat: skipped\n"
        "24 0 10 data byte 0x00 with no status to repeat: skipped\n"},
