@@ -51,7 +51,8 @@ void random_case(std::mt19937& random, Case& c) {
     if (below(4) == 0) tick += below(60);
     const uint32_t status =
         pick(random, {0x80u, 0x90u, 0x90u, 0xA0u, 0xB0u, 0xC0u, 0xD0u, 0xE0u, 0xF0u, 0xFFu});
-    const uint32_t first = status < 0xB0 ? pick(random, {0u, 3u, 5u, 60u, 62u, 125u, 127u}) : below(128);
+    const uint32_t first =
+        status < 0xB0 ? pick(random, {0u, 3u, 5u, 60u, 62u, 125u, 126u, 127u}) : below(128);
     const uint32_t second = below(4) == 0 || (status & 0xE0) == 0xC0 ? 0 : below(128);
     if (status < 0xF0)
       event_new_from_short_message(track, tick, status | below(16) | first << 8 | second << 16);

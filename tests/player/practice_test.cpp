@@ -129,6 +129,7 @@ TEST(ProgressText, TimesInWholeSecondsThePassOnlyInALoopAndNoMoreThanTheBufferHo
     std::string text;
   } rows[] = {{3725.9, 185, 2, 4, 80, "bar 9:1.000  1:02:05 / 0:03:05  90.0 bpm  pass 2 of 4"},
               {-1, std::nan(""), 3, 0, 80, "bar 9:1.000  0:00:00 / 0:00:00  90.0 bpm  pass 3"},
+              {0, 0, 3, 0, 46, "bar 9:1.000  0:00:00 / 0:00:00  90.0 bpm  pas"},
               {0, 0, 1, 1, 52, "bar 9:1.000  0:00:00 / 0:00:00  90.0 bpm  pass 1 of"},
               {0, 0, 1, 1, 12, "bar 9:1.000"}};
   for (const auto& row : rows) {

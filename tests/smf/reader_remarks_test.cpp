@@ -71,6 +71,8 @@ TEST(ReaderRemarks, EachDeviationIsToldWithItsPlace) {
        "27 0 11 data byte 0x01 repeats status 0xF0: read as a system-exclusive event\n"},
       {"bytes after the last chunk", plain(1, 1).track(kNote).ascii("XFIH").bytes({0, 0}),
        "34 -1 13 6 bytes after the last chunk: not read\n"},
+      {"no chunk after the last", plain(1, 1).track(kNote).ascii("XFI").bytes({1, 0, 0, 0, 0}),
+       "34 -1 13 8 bytes after the last chunk: not read\n"},
       {"RIFF data short", rmid_wrapped(plain(1, 1).track(kNote), 46, 10),
        "12 -1 14 \"data\" chunk claims 10 bytes, its MIDI chunks take 34: size not used\n"},
       {"RIFF sizes", rmid_wrapped(plain(1, 1).track(kNote), 0, 1000),

@@ -39,5 +39,16 @@ TEST(WriterBytes, EachEventAsTheFileHoldsIt) {
       MidiBytes().header(1, 2, 480).track(events).track(MidiBytes{7, 0x99, 36, 100}.end_of_track(0)).data());
 }
 
+// From 8 MiB on, a chunk's length needs its top byte: a sysex of 2^23 bytes
+// (a delta, the status, 4 bytes of length, the rest) and an end of track.
+TEST(WriterBytes, AChunkOf8MiBHasALengthOfFourBytes) {
+  SequencePtr sequence(sequence_new(1, DIVISION_PPQ, 480));
+  std::vector<unsigned char> sysex(1 << 23, 0);
+  sysex[0] = 0xF0;
+  sysex_new(sequence_add_track(sequence.get()), 0, 1 << 23, sysex.data());
+  const Bytes bytes = saved_bytes(sequence.get());
+  EXPECT_EQ(Bytes(bytes.begin() + 18, bytes.begin() + 22), (Bytes{0x00, 0x80, 0x00, 0x09}));
+}
+
 }  // namespace
 }  // namespace tactus::test
