@@ -353,6 +353,9 @@ class ReferenceModel : public ::testing::Test {
       const int32_t number = record.meta_number();
       EXPECT_EQ(event_is_note(event), record.kind == NOTE_OFF || record.kind == NOTE_ON);
       EXPECT_EQ(event_is_tempo(event), number == 0x51);
+      EXPECT_EQ(event_is_note_start(event), record.is_start());
+      EXPECT_EQ(event_is_note_end(event), record.is_end());
+      EXPECT_EQ(event_is_voice(event), record.kind < SYSEX);
       EXPECT_EQ(sysex_get_data_length(event), record.kind == SYSEX ? record.fields[0] : -1);
       EXPECT_EQ(meta_get_data_length(event), record.kind == META ? record.fields[1] : -1);
       // Status, then the data values' low bytes; a pitch wheel value in two halves of seven bits.
