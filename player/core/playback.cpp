@@ -34,7 +34,6 @@ class Playback {
         to_tick_(to_tick),
         practice_(practice),
         plan_(plan_passes(sequence, from_tick, to_tick, practice)),
-        looping_(plan_.repeats),
         sounding_notes_(track_ports) {
     if (practice.lyrics != nullptr) lyrics_.emplace(sequence, practice.lyrics);
     if (practice.progress != nullptr) {
@@ -51,7 +50,7 @@ class Playback {
   void play(float extra_time) {
     platform_.install_interrupt_handler({&Playback::note_interrupt, this});
     if (progress_) draw_progress(platform_.clock_ms());
-    if (looping_) {
+    if (plan_.repeats) {
       play_passes();
     } else {
       walk(sequence_get_first_event(sequence_), false);
@@ -138,7 +137,7 @@ class Playback {
 
   // A loop's passes leave out their end tick, where the next pass begins.
   bool in_range(int32_t tick) const {
-    if (looping_) return tick >= plan_.start_tick && tick < plan_.end_tick;
+    if (plan_.repeats) return tick >= plan_.start_tick && tick < plan_.end_tick;
     return (from_tick_ < 0 || tick >= from_tick_) && (to_tick_ < 0 || tick <= to_tick_);
   }
 
@@ -228,7 +227,7 @@ class Playback {
 
   void draw_progress(uint32_t now) {
     last_progress_draw_ = now;
-    progress_->show(position_at(now), looping_ ? pass_ : 0, plan_.count);
+    progress_->show(position_at(now), plan_.repeats ? pass_ : 0, plan_.count);
   }
 
   // The tick that the clock has reached, within the range; its start until
@@ -262,7 +261,7 @@ class Playback {
     const LongMessageSent sent = platform_.send_long_message(port, sysex_get_data(event), length,
                                                              {&Playback::note_long_message_done, this});
     if (sent != LongMessageSent::kPending) return;
-    while (!long_message_done_.load() && !interrupted_by_failure()) wait(kWaitForever);
+    while (!long_message_done_.load() && !interrupted_by_failure()) platform_.wait(kWaitForever);
   }
 
   Platform& platform_;
@@ -272,9 +271,6 @@ class Playback {
   int32_t to_tick_;
   const PracticeOptions& practice_;
   PassPlan plan_;
-  // A loop over a range of no length plays once, as a run without a loop:
-  // its end tick then belongs to the range.
-  bool looping_;
   int64_t pass_ = 1;
   // Any clock value can be the origin, 0 included, so whether it is set
   // is kept apart: taking 0 for "not set" would move the origin again at
