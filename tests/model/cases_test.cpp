@@ -1,6 +1,5 @@
-// What the reference model does not show: the guards on null records,
-// visits that change the lists under way, and a first track without its
-// META array.
+// What the reference model does not show: null records, visits that change
+// the lists under way, a first track without its META array.
 #include <gtest/gtest.h>
 
 #include <vector>

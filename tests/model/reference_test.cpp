@@ -1,9 +1,6 @@
-// The model against a reference of its own: random edits (events of every
-// kind created, moved, freed and rewritten, tracks added and freed) applied
-// to a Sequence and to a plain vector of records, then compared after every
-// step: the whole Sequence through describe_sequence, and what each event
-// answers (decoded payloads, the two sides of a note and its partner)
-// against what its record says.
+// Random edits of every kind applied to a Sequence and to a plain vector of
+// records, compared after every step: the whole Sequence through
+// describe_sequence, and every answer of every event against its record.
 #include <gtest/gtest.h>
 
 #include <algorithm>
