@@ -60,31 +60,48 @@ struct Row {
   const char* text;
 };
 
-// clang-format off
 const Row kRows[] = {
     // 120 beats a minute until the first tempo; one in the second track
     // changes nothing; two at one tick apply in order.
-    {"t960=1000000", kSeconds, '<', 1200, "1.5"}, {"T960=1000000", kSeconds, '>', 1440, "1.5"},
-    {"t480=250000 t480=1000000", kSeconds, '=', 960, "1.5"}, {"2 40 t1000=1000000", kBeat, '=', 2000, "3"},
+    {"t960=1000000", kSeconds, '<', 1200, "1.5"},
+    {"T960=1000000", kSeconds, '>', 1440, "1.5"},
+    {"t480=250000 t480=1000000", kSeconds, '=', 960, "1.5"},
+    {"2 40 t1000=1000000", kBeat, '=', 2000, "3"},
     {"4 10", kBeat, '=', 600, "4"},
     // The float 29.97 in the walks, the double in the last step to a tick
     // (the float would give one tick less here).
-    {"3 80", kBeat, '>', 2398, "2.000333712830169"}, {"3 80", kSeconds, '<', 2397, "1"},
+    {"3 80", kBeat, '>', 2398, "2.000333712830169"},
+    {"3 80", kSeconds, '<', 2397, "1"},
     // Unknown division types, no sequence ("null") or no text: -1 or null.
-    {"5 480", kBeat, '=', -1, "-1"}, {"-1 480", kSeconds, '=', -1, "-1"}, {"null", kHms, '=', -1, "null"},
-    {"null", kHmsf, '=', -1, "null"}, {"null", kMarker, '<', -1, "A"}, {"", kMb, '<', -1, nullptr},
-    {"", kMbt, '<', -1, nullptr}, {"m0=A", kMarker, '<', -1, nullptr},
+    {"5 480", kBeat, '=', -1, "-1"},
+    {"-1 480", kSeconds, '=', -1, "-1"},
+    {"null", kHms, '=', -1, "null"},
+    {"null", kHmsf, '=', -1, "null"},
+    {"null", kMarker, '<', -1, "A"},
+    {"", kMb, '<', -1, nullptr},
+    {"", kMbt, '<', -1, nullptr},
+    {"m0=A", kMarker, '<', -1, nullptr},
     // NaN ticks are -1, ticks beyond the range saturate.
-    {"", kBeat, '<', -1, "nan"}, {"", kBeat, '<', INT32_MIN, "-inf"},
+    {"", kBeat, '<', -1, "nan"},
+    {"", kBeat, '<', INT32_MIN, "-inf"},
     {"t2147483000=1000000", kSeconds, '<', INT32_MAX, "3e6"},
     // Positions and their texts; fields are not normalised; parsing starts
     // from 1:1.0, 1:1:0.0, 0:0:0.0 or 0:0:0:0.0.
-    {"", kMbt, '=', 720, "1:2:240.000"}, {"", kHms, '=', 96000, "0:01:40.000"},
-    {"", kHmsf, '=', 3576480, "1:02:05:15.000"}, {"", kMb, '<', 0, "bar 2"}, {"", kHms, '<', 311040000, "90"},
-    {"", kHms, '<', 0, ""}, {"", kHmsf, '<', 0, ""}, {"", kMbt, '<', 0, "x"}, {"", kHmsf, '<', 3456000, "1"},
-    {"s3840=3/2", kMb, '=', 5280, "4:1.000"}, {"s0=4/8", kMb, '>', 960, "1:0.500"},
-    {"s960=6/3", kMb, '<', 480, "1:2"}, {"s600=3/2", kMbt, '<', 960, "1:3:0"},
-    {"2 40", kMbt, '<', 2400, "1:3:480"}, {"2 40", kHmsf, '=', 1500, "0:00:01:12.500"},
+    {"", kMbt, '=', 720, "1:2:240.000"},
+    {"", kHms, '=', 96000, "0:01:40.000"},
+    {"", kHmsf, '=', 3576480, "1:02:05:15.000"},
+    {"", kMb, '<', 0, "bar 2"},
+    {"", kHms, '<', 311040000, "90"},
+    {"", kHms, '<', 0, ""},
+    {"", kHmsf, '<', 0, ""},
+    {"", kMbt, '<', 0, "x"},
+    {"", kHmsf, '<', 3456000, "1"},
+    {"s3840=3/2", kMb, '=', 5280, "4:1.000"},
+    {"s0=4/8", kMb, '>', 960, "1:0.500"},
+    {"s960=6/3", kMb, '<', 480, "1:2"},
+    {"s600=3/2", kMbt, '<', 960, "1:3:0"},
+    {"2 40", kMbt, '<', 2400, "1:3:480"},
+    {"2 40", kHmsf, '=', 1500, "0:00:01:12.500"},
     // Bar 4 and a third lies just below as a float: beat 2, tick part 240.
     {"s3840=3/2 s5280=6/3", kMbt, '>', 5760, "4:2:240.000"},
     // A signature exactly at the target applies (counted from before it, the
@@ -94,7 +111,6 @@ const Row kRows[] = {
     {"M10=A M20=B m50=A m70= m100=A", kMarker, '<', 50, "A"},
     {"M10=A M20=B m50=A m70= m100=A", kMarker, '<', -1, "B"},
 };
-// clang-format on
 
 TEST(StatedValues, EveryRow) {
   for (const Row& row : kRows) {
