@@ -18,16 +18,16 @@ const std::string kUsage =
     "        [ --tempo <percent> ] [ --transpose <semitones> ] [ --loop <count> ] [ --lyrics ] [ --progress "
     "]\n";
 
-// Track t holds a controller message on channel t at tick 0, value t: the
-// messages sent show where each track went. Track 0 sets 90 beats a minute
-// and holds a word.
+// Track t holds a note on channel t at beat t: the messages sent show where
+// each track went and whether it was in the range. Track 0 sets 90 beats a
+// minute and holds a word.
 test::MidiBytes tagged_tracks() {
   test::MidiBytes file;
   file.header(1, 4, 480);
   for (int t = 0; t < 4; ++t) {
     test::MidiBytes events;
     if (t == 0) events.meta(0, 0x51, {0x0A, 0x2C, 0x2B}).meta(0, 0x05, test::MidiBytes().ascii("la"));
-    file.track(events.vlq(0).bytes({0xB0 | t, 1, t}).end_of_track(0));
+    file.track(events.vlq(480 * t).bytes({0x90 | t, 60, 64}).end_of_track(0));
   }
   return file;
 }
@@ -55,14 +55,12 @@ class Run : public ::testing::Test {
     }
   }
 
-  // The device that received each track's tag message, by track.
+  // The device that received each track's note, by track.
   std::vector<int32_t> devices_of_tracks() const {
     std::vector<int32_t> devices(4, kSilent);
-    for (const SentMessage& message : platform.sent) {
-      const size_t t = message.bytes[2];
-      if (message.bytes[0] == (0xB0 | t) && message.bytes[1] == 1 && t < devices.size())
-        devices[t] = message.device;
-    }
+    for (const SentMessage& message : platform.sent)
+      if (message.bytes[0] >= 0x90 && message.bytes[0] < 0x94)
+        devices[message.bytes[0] - 0x90] = message.device;
     return devices;
   }
 
@@ -114,20 +112,7 @@ TEST_F(Run, UsageAndErrorMessagesWithTheirStreamsAndStatus) {
             "Usage:  /opt/bin/player" + kUsage.substr(std::string("Usage:  tactus").size()));
 }
 
-TEST_F(Run, AnOutputThatFailsDuringTheRunEndsItWithItsMessageAfterClosing) {
-  platform.fail_outputs_at(1000, "The outputs are gone.");
-  const Outcome outcome = run_tactus(platform, {"--extra-time", "5", song.path()});
-  EXPECT_EQ(outcome.status, 1);
-  EXPECT_EQ(outcome.out, "");
-  EXPECT_EQ(outcome.err, "Error:  The outputs are gone.\n");
-  EXPECT_EQ(platform.log, "open -1, install, remove, close -1");
-}
-
-TEST_F(Run, TheWordsGoToStandardOutputAndTheStatusLineToStandardError) {
-  expect_run({"--lyrics", "--progress", "@SONG@"}, 0, "la\n", "bar 1:1.000  0:00:00 / 0:00:00  90.0 bpm\n");
-}
-
-TEST_F(Run, DevicesOfTheTracksAndTheOrderOfOpeningAndClosing) {
+TEST_F(Run, DevicesOfTheTracksTheRangeAndTheOrderOfOpeningAndClosing) {
   constexpr int32_t D = kDefaultDevice;
   constexpr int32_t S = kSilent;
   const struct {
@@ -156,9 +141,11 @@ TEST_F(Run, DevicesOfTheTracksAndTheOrderOfOpeningAndClosing) {
       {{"--mute-track", "4294967297", "--mute-track", "-4294967295"}, {D, D, D, D}, ""},
       {{"--mute-track", "2", "--solo-track", "2"}, {D, S, D, S}, ""},
       {{"--track-out", "1", "first", "--track-out", "3", "--to", "--solo-track", "3"}, {D, S, S, 3}, ""},
-      // Every event lies at tick 0: an endless loop over a range of no
-      // length plays once rather than spinning.
-      {{"--transpose", "99999999999", "--tempo", "1e-30", "--loop", "0"}, {D, D, D, D}, ""},
+      // The last --from and --to count: beats 1 to 2.
+      {{"--from", "tick:960", "--from", "beat:1", "--to", "beat:0", "--to", "mb:1:3"}, {S, D, D, S}, ""},
+      // An endless loop over a range of no length plays once rather than
+      // spinning; the transposition goes beyond every key.
+      {{"--transpose", "99999999999", "--tempo", "1e-30", "--loop", "0", "--to", "beat:0"}, {S, S, S, S}, ""},
   };
   for (const auto& c : cases) {
     platform.log.clear();
@@ -172,16 +159,17 @@ TEST_F(Run, DevicesOfTheTracksAndTheOrderOfOpeningAndClosing) {
   }
 }
 
-TEST_F(Run, TheRangeAndTheExtraTimeReachPlayback) {
-  // A controller every beat; then the last --from and --to count: beats 1 to 2.
-  test::MidiBytes events;
-  for (int b = 0; b < 4; ++b) events.vlq(b == 0 ? 0 : 480).bytes({0xB0, 1, b});
-  const test::TempFile beats("beats.mid", test::MidiBytes().header(0, 1, 480).track(events.end_of_track(0)));
-  expect_run({beats.path()}, 0, "", "");
-  EXPECT_EQ(describe(platform.sent), "0 B00100@-1, 500 B00101@-1, 1000 B00102@-1, 1500 B00103@-1");
-  expect_run({"--from", "tick:960", "--from", "beat:1", "--to", "beat:0", "--to", "mb:1:3", beats.path()}, 0,
-             "", "");
-  EXPECT_EQ(describe(platform.sent), "1500 B00100@-1, 1500 B00101@-1, 2000 B00102@-1, 2000 B00103@-1");
+TEST_F(Run, AnOutputThatFailsDuringTheRunEndsItWithItsMessageAfterClosing) {
+  platform.fail_outputs_at(1000, "The outputs are gone.");
+  const Outcome outcome = run_tactus(platform, {"--extra-time", "5", song.path()});
+  EXPECT_EQ(outcome.status, 1);
+  EXPECT_EQ(outcome.out, "");
+  EXPECT_EQ(outcome.err, "Error:  The outputs are gone.\n");
+  EXPECT_EQ(platform.log, "open -1, install, remove, close -1");
+}
+
+TEST_F(Run, TheWordsGoToStandardOutputTheStatusLineToStandardErrorAndTheExtraTimeIsWaited) {
+  expect_run({"--lyrics", "--progress", "@SONG@"}, 0, "la\n", "bar 1:1.000  0:00:00 / 0:00:02  90.0 bpm\n");
   const struct {
     const char* seconds;
     std::vector<uint32_t> limits;
@@ -190,7 +178,7 @@ TEST_F(Run, TheRangeAndTheExtraTimeReachPlayback) {
       {"-1", {}}, {"nan", {}}, {"-inf", {}}, {"1e-300", {}}, {"4294967.295", {0xFFFFFFFEu}}, {"1e308", {0xFFFFFFFEu}}};
   // clang-format on
   for (const auto& c : extra_times) {
-    expect_run({"--extra-time", "2", "--extra-time", c.seconds, "@SONG@"}, 0, "", "");
+    expect_run({"--to", "beat:0", "--extra-time", "2", "--extra-time", c.seconds, "@SONG@"}, 0, "", "");
     EXPECT_EQ(platform.wait_limits, c.limits) << c.seconds;
   }
 }
