@@ -17,6 +17,21 @@
 namespace tactus::player::testing {
 namespace {
 
+// "<time> <bytes in hex>[@<device>]" with device 0 left out, joined by
+// ", ": "0 903C64, 50 803C00@1, 60 F07E7F0901F7@-1".
+std::string describe(const std::vector<SentMessage>& messages) {
+  std::string text;
+  for (const SentMessage& message : messages) {
+    text += (text.empty() ? "" : ", ") + std::to_string(message.time) + " ";
+    for (unsigned char byte : message.bytes) {
+      text += "0123456789ABCDEF"[byte >> 4];
+      text += "0123456789ABCDEF"[byte & 15];
+    }
+    if (message.device != 0) text += "@" + std::to_string(message.device);
+  }
+  return text;
+}
+
 const unsigned char kSysex[] = {0xF0, 0x7E, 0x7F, 0x09, 0x01, 0xF7};
 constexpr int32_t kNoPort = -2;
 

@@ -1,8 +1,7 @@
 // Whole runs on the virtual-time platform: messages, routing, solo and mute,
-// the options that reach playback; the time notations on resolve_time_spec.
+// the range and the other options that reach playback.
 #include <gtest/gtest.h>
 
-#include "player/core/range.h"
 #include "support/midi_bytes.h"
 #include "test_platform.h"
 
@@ -20,14 +19,16 @@ const std::string kUsage =
 
 // Track t holds a note on channel t at beat t: the messages sent show where
 // each track went and whether it was in the range. Track 0 sets 90 beats a
-// minute and holds a word.
+// minute and holds a word and a marker at beat 2.
 test::MidiBytes tagged_tracks() {
   test::MidiBytes file;
   file.header(1, 4, 480);
   for (int t = 0; t < 4; ++t) {
     test::MidiBytes events;
     if (t == 0) events.meta(0, 0x51, {0x0A, 0x2C, 0x2B}).meta(0, 0x05, test::MidiBytes().ascii("la"));
-    file.track(events.vlq(480 * t).bytes({0x90 | t, 60, 64}).end_of_track(0));
+    events.vlq(480 * t).bytes({0x90 | t, 60, 64});
+    if (t == 0) events.meta(960, 0x06, test::MidiBytes().ascii("Bridge"));
+    file.track(events.end_of_track(0));
   }
   return file;
 }
@@ -141,8 +142,13 @@ TEST_F(Run, DevicesOfTheTracksTheRangeAndTheOrderOfOpeningAndClosing) {
       {{"--mute-track", "4294967297", "--mute-track", "-4294967295"}, {D, D, D, D}, ""},
       {{"--mute-track", "2", "--solo-track", "2"}, {D, S, D, S}, ""},
       {{"--track-out", "1", "first", "--track-out", "3", "--to", "--solo-track", "3"}, {D, S, S, 3}, ""},
-      // The last --from and --to count: beats 1 to 2.
+      // The last --from and --to count: beats 1 to 2. Each notation reaches
+      // its conversion (tested with the library); an unknown one leaves its
+      // side open.
       {{"--from", "tick:960", "--from", "beat:1", "--to", "beat:0", "--to", "mb:1:3"}, {S, D, D, S}, ""},
+      {{"--from", "mbt:1:2:0", "--to", "time:1.4"}, {S, D, D, S}, ""},
+      {{"--from", "hms:0:00:01", "--to", "marker:Bridge"}, {S, S, D, S}, ""},
+      {{"--from", "hmsf:0:00:00:15", "--to", "TICK:5"}, {S, D, D, D}, ""},
       // An endless loop over a range of no length plays once rather than
       // spinning; the transposition goes beyond every key.
       {{"--transpose", "99999999999", "--tempo", "1e-30", "--loop", "0", "--to", "beat:0"}, {S, S, S, S}, ""},
@@ -181,28 +187,6 @@ TEST_F(Run, TheWordsGoToStandardOutputTheStatusLineToStandardErrorAndTheExtraTim
     expect_run({"--to", "beat:0", "--extra-time", "2", "--extra-time", c.seconds, "@SONG@"}, 0, "", "");
     EXPECT_EQ(platform.wait_limits, c.limits) << c.seconds;
   }
-}
-
-// Each notation reaches its conversion (tested with the library) with the
-// rest of the text; the longer prefixes are not taken for the shorter.
-TEST(TimeSpec, EachNotationGoesToItsConversion) {
-  Sequence* sequence = sequence_new(1, DIVISION_PPQ, 480);  // 120 beats a minute in 4/4
-  marker_new(sequence_add_track(sequence), 1920, "Bridge: a");
-  const struct {
-    const char* text;
-    int32_t tick;
-  } cases[] = {// clang-format off
-      {"tick:  +12 beats", 12}, {"tick:", 0}, {"beat:2.5", 1200}, {"mb:1:3.5", 1200}, {"mbt:2:2:240", 2640},
-      {"mbt:2:1:0", 1920}, {"time:5", 4800}, {"hms:0:00:05", 4800}, {"hmsf:0:00:04:15.0", 4320},
-      {"hmsf:0:00:02:00", 1920}, {"marker:Bridge: a", 1920}, {"marker:bridge: a", -1},
-      {"TICK:5", -1}, {"5", -1}, {"", -1}, {" tick:5", -1}};  // an unknown notation leaves that side open
-  // clang-format on
-  for (const auto& c : cases) {
-    int32_t tick = 480;
-    resolve_time_spec(c.text, sequence, &tick);
-    EXPECT_EQ(tick, c.tick) << c.text;
-  }
-  sequence_free(sequence);
 }
 
 }  // namespace

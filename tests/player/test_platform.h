@@ -9,6 +9,7 @@
 #include <memory>
 #include <set>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "captured_run.h"
@@ -21,10 +22,6 @@ struct SentMessage {
   uint64_t time;                     // virtual milliseconds since the start
   std::vector<unsigned char> bytes;  // a short message's three bytes, or a long one
 };
-
-// "<time> <bytes in hex>[@<device>]" with device 0 left out, joined by
-// ", ": "0 903C64, 50 803C00@1, 60 F07E7F0901F7@-1".
-std::string describe(const std::vector<SentMessage>& messages);
 
 using test::Outcome;
 using test::written;
@@ -50,7 +47,9 @@ class TestPlatform : public Platform {
   // Each comes in the wait that spans its virtual time; of two at one time,
   // the one scripted first. A failure of the outputs wakes the waiter.
   void interrupt_at(uint64_t time) {
-    at(time, [this] { interrupt(); });
+    at(time, [this] {
+      if (interrupt_.routine != nullptr) interrupt_();
+    });
   }
   void wake_at(uint64_t time) {
     at(time, [this] { wake(); });
@@ -88,24 +87,16 @@ class TestPlatform : public Platform {
   bool is_terminal(std::FILE* stream) override { return terminals.count(stream) != 0; }
 
  private:
-  struct Action {
-    uint64_t time;
-    std::function<void()> run;
-  };
-
   // A port is its device number: MidiPort is the real backends', in the e2e tests too.
   static int32_t* device_of(MidiPort* port) { return reinterpret_cast<int32_t*>(port); }
   void at(uint64_t time, std::function<void()> run) { actions_.push_back({time, std::move(run)}); }
   void record(SentMessage message);
   void note(const std::string& entry) { log += (log.empty() ? "" : ", ") + entry; }
-  void interrupt() {
-    if (interrupt_.routine != nullptr) interrupt_();
-  }
 
   uint64_t now_ = 0;
   uint64_t clock_reads_ = 0;
   bool wake_pending_ = false;
-  std::vector<Action> actions_;
+  std::vector<std::pair<uint64_t, std::function<void()>>> actions_;  // by virtual time
   std::vector<std::unique_ptr<int32_t>> ports_;
   Notification interrupt_;
   std::string failure_;
