@@ -1,46 +1,27 @@
-// The words and the status line of the practice options on the virtual-time
-// platform; their tempo, transposition and loops are in the playback property.
+// The words and the status line of the practice options in whole runs on
+// the virtual-time platform; their tempo, transposition and loops are in the
+// playback property.
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <sstream>
 
-#include "player/core/playback.h"
 #include "player/core/progress_line.h"
+#include "support/midi_bytes.h"
 #include "test_platform.h"
 
 namespace tactus::player::testing {
 namespace {
 
 using Limits = std::vector<uint32_t>;
+using test::MidiBytes;
 
-// One track at 120 beats a minute (48 ticks are 50 ms), played to device 0;
-// two streams for the words and the status line.
-class Practice : public ::testing::Test {
- protected:
-  Practice() { platform.device_names = {"first"}; }
-  ~Practice() override {
-    sequence_free(sequence);
-    std::fclose(out);
-    std::fclose(err);
-  }
-  void play(int32_t from_tick = -1, int32_t to_tick = -1) {
-    platform.wait_limits.clear();
-    std::vector<MidiPort*> ports{platform.open_output(0)};
-    ASSERT_NO_THROW(play_sequence(platform, sequence, ports, from_tick, to_tick, 0, practice));
-  }
-
-  TestPlatform platform;
-  Sequence* sequence = sequence_new(1, DIVISION_PPQ, 480);
-  Track* track = sequence_add_track(sequence);
-  PracticeOptions practice;
-  std::FILE* out = std::tmpfile();
-  std::FILE* err = std::tmpfile();
-};
-
-void text(Track* track, int32_t tick, const std::string& words) {
-  meta_new(track, tick, 0x01, static_cast<int32_t>(words.size()),
-           reinterpret_cast<const unsigned char*>(words.data()));
+// Runs "tactus <arguments> <song>", the song one track of `events` at 120
+// beats a minute (48 ticks are 50 ms).
+Outcome run_song(TestPlatform& platform, std::vector<std::string> arguments, MidiBytes events) {
+  const test::TempFile song("song.mid", MidiBytes().header(0, 1, 480).track(events.end_of_track(0)));
+  arguments.push_back(song.path());
+  return run_tactus(platform, arguments);
 }
 
 // The rows of a status line rewritten in place, each without its "\r".
@@ -53,59 +34,54 @@ std::vector<std::string> rows(const std::string& text) {
 
 // The words of a karaoke file are its text events but the headers; a line
 // ends at "/" or a line break, a paragraph begins at "\" and with each pass.
-TEST_F(Practice, AKaraokeFileShowsItsTextEventsAsTheyAreDueOnTheLinesTheyMark) {
-  text(track, 0, "@KMIDI KARAOKE FILE");
-  text(track, 0, "@TSong");
-  lyric_new(track, 0, "lyric");
-  int32_t tick = 192;
+TEST(Practice, AKaraokeFileShowsItsTextEventsAsTheyAreDueOnTheLinesTheyMark) {
+  MidiBytes events = MidiBytes().meta(0, 0x01, MidiBytes().ascii("@KMIDI KARAOKE FILE"));
+  events.meta(0, 0x01, MidiBytes().ascii("@TSong")).meta(0, 0x05, MidiBytes().ascii("lyric"));
+  uint32_t delta = 192;
   for (const char* words : {"\\Hap", "py ", "birth/", "\\day\r\n", "to\x1b"}) {
-    text(track, tick, words);
-    tick += 96;
+    events.meta(delta, 0x01, MidiBytes().ascii(words));
+    delta = 96;
   }
-  practice.lyrics = out;
-  practice.loop_count = 2;
-  play(-1, 672);
+  TestPlatform platform;
+  const Outcome outcome = run_song(platform, {"--lyrics", "--loop", "2", "--to", "tick:672"}, events);
   // The first pass starts sounding at its first words, the second 200 ms
   // before them, at the start of the range.
-  EXPECT_EQ(written(out), "Happy birth\n\nday\nto\n\nHappy birth\n\nday\nto\n");
+  EXPECT_EQ(outcome.out, "Happy birth\n\nday\nto\n\nHappy birth\n\nday\nto\n");
   EXPECT_EQ(platform.wait_limits, (Limits{100, 100, 100, 100, 100, 200, 100, 100, 100, 100, 100}));
 }
 
-TEST_F(Practice, TheStatusLineIsRewrittenInPlaceOrWrittenOncePerBar) {
-  control_change_new(track, 0, 0, 1, 0);
-  control_change_new(track, 1920, 0, 1, 1);  // two seconds, to the start of bar 2
-  tempo_new(track, 1920, 60);                // shown from bar 2 on
-  practice.tempo_percent = 50;
-  practice.loop_count = 2;
-  practice.progress = out;  // not a terminal
-  play(-1, 1920);
-  EXPECT_EQ(written(out),
+TEST(Practice, TheStatusLineIsRewrittenInPlaceOrWrittenOncePerBar) {
+  // Two seconds, to the start of bar 2, where 60 beats a minute are shown from.
+  MidiBytes events = MidiBytes().bytes({0, 0xB0, 1, 0}).vlq(1920).bytes({0xB0, 1, 1});
+  events.meta(0, 0x51, {0x0F, 0x42, 0x40});
+  const std::vector<std::string> arguments = {"--progress", "--tempo", "50",       "--loop",
+                                              "2",          "--to",    "tick:1920"};
+  TestPlatform platform;
+  EXPECT_EQ(run_song(platform, arguments, events).err,
             "bar 1:1.000  0:00:00 / 0:00:02  60.0 bpm  pass 1 of 2\n"
             "bar 1:1.000  0:00:00 / 0:00:02  60.0 bpm  pass 2 of 2\n"
             "bar 2:1.000  0:00:02 / 0:00:02  30.0 bpm  pass 2 of 2\n");
-  practice.progress = err;
-  platform.terminals = {err};
-  play(-1, 1920);
-  const std::vector<std::string> drawn = rows(written(err));
+  TestPlatform terminal;
+  terminal.terminals = true;
+  const std::vector<std::string> drawn = rows(run_song(terminal, arguments, events).err);
   // Before the first "\r" nothing; then every 100 ms for 8 s, and once at the end.
   EXPECT_EQ(drawn.size(), 82u);
-  EXPECT_EQ(platform.wait_limits, Limits(80, 100));
+  EXPECT_EQ(terminal.wait_limits, Limits(80, 100));
   EXPECT_EQ(drawn[11], "bar 1:2.000  0:00:00 / 0:00:02  60.0 bpm  pass 1 of 2");
   EXPECT_EQ(drawn[41], "bar 1:1.000  0:00:00 / 0:00:02  60.0 bpm  pass 2 of 2");
   EXPECT_EQ(drawn.back(), "bar 2:1.000  0:00:02 / 0:00:02  30.0 bpm  pass 2 of 2\n");
 }
 
-TEST_F(Practice, WordsAndTheStatusLineShareTheTerminalsRow) {
-  lyric_new(track, 0, "Hel");
-  lyric_new(track, 144, "lo/");
-  text(track, 0, "not a word");
-  practice.lyrics = out;
-  practice.progress = err;
-  platform.terminals = {out, err};
-  play();
-  EXPECT_EQ(written(out), "Hello\n");
+// A text event is no word outside a karaoke file.
+TEST(Practice, WordsAndTheStatusLineShareTheTerminalsRow) {
+  MidiBytes events = MidiBytes().meta(0, 0x05, MidiBytes().ascii("Hel"));
+  events.meta(0, 0x01, MidiBytes().ascii("not a word")).meta(144, 0x05, MidiBytes().ascii("lo/"));
+  TestPlatform platform;
+  platform.terminals = true;
+  const Outcome outcome = run_song(platform, {"--lyrics", "--progress"}, events);
+  EXPECT_EQ(outcome.out, "Hello\n");
   // The status moves aside for the words, then follows them until their line ends.
-  const std::vector<std::string> drawn = rows(written(err));
+  const std::vector<std::string> drawn = rows(outcome.err);
   EXPECT_EQ(drawn[4], "Hel  bar 1:1.000  0:00:00 / 0:00:00  120.0 bpm");
   EXPECT_EQ(drawn[6], "Hel" + std::string(43, ' '));  // spaces cover the longer row before
   EXPECT_EQ(drawn[7], "Hel");
