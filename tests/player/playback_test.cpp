@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <limits>
 #include <map>
 #include <optional>
@@ -17,17 +18,13 @@
 namespace tactus::player::testing {
 namespace {
 
-// "<time> <bytes in hex>[@<device>]" with device 0 left out, joined by
-// ", ": "0 903C64, 50 803C00@1, 60 F07E7F0901F7@-1".
+// "<time>@<device>:" and the bytes in decimal, a message a line.
 std::string describe(const std::vector<SentMessage>& messages) {
   std::string text;
   for (const SentMessage& message : messages) {
-    text += (text.empty() ? "" : ", ") + std::to_string(message.time) + " ";
-    for (unsigned char byte : message.bytes) {
-      text += "0123456789ABCDEF"[byte >> 4];
-      text += "0123456789ABCDEF"[byte & 15];
-    }
-    if (message.device != 0) text += "@" + std::to_string(message.device);
+    text += std::to_string(message.time) + "@" + std::to_string(message.device) + ":";
+    for (unsigned char byte : message.bytes) text += " " + std::to_string(byte);
+    text += "\n";
   }
   return text;
 }
@@ -262,19 +259,19 @@ TEST(PlaybackProperty, SendsWhatTheReferenceSendsWhenItSendsItAndWaitsAsLong) {
   }
 }
 
+// Truncated toward zero, then wrapped as unsigned arithmetic wraps the whole
+// number of milliseconds; more milliseconds than a double holds count as none.
 TEST(PlaybackDueTime, WrapsModulo2To32AndCountsNonFiniteTimesAsZero) {
-  constexpr double kInfinity = std::numeric_limits<double>::infinity();
-  // Truncated toward zero, then wrapped: 2^30 s is 2^32 * 250000 ms, 1e15 s is
-  // 1e18 ms; 1e308 s has more milliseconds than a double holds.
-  const struct {
-    double seconds;
-    uint32_t ms;
-  } cases[] = {// clang-format off
-      {0.0019, 1}, {4294967.25, 4294967250u}, {4294967.5, 204}, {-0.0015, 4294967295u},
-      {1073741824.0, 0}, {1073741824.5, 500}, {1e15, 2808348672u}, {1e308, 0},
-      {std::numeric_limits<double>::quiet_NaN(), 0}, {kInfinity, 0}, {-kInfinity, 0}};
-  // clang-format on
-  for (const auto& c : cases) EXPECT_EQ(due_time_ms(c.seconds), c.ms) << c.seconds;
+  std::mt19937_64 random(20);
+  for (int i = 0; i < 1000; ++i) {
+    const double seconds =
+        static_cast<double>(static_cast<int64_t>(random())) / std::pow(10.0, 4 + random() % 12);
+    const int64_t ms = static_cast<int64_t>(std::trunc(seconds * 1000.0));
+    EXPECT_EQ(due_time_ms(seconds), static_cast<uint32_t>(ms)) << seconds;
+  }
+  for (double seconds : {1e308, std::nan(""), std::numeric_limits<double>::infinity(),
+                         -std::numeric_limits<double>::infinity()})
+    EXPECT_EQ(due_time_ms(seconds), 0u) << seconds;
 }
 
 }  // namespace
