@@ -40,8 +40,7 @@ struct Case {
   int32_t from_tick, to_tick;
   uint32_t extra_ms;
   PracticeOptions practice;
-  LongMessages long_messages;
-  uint32_t long_message_delay;
+  TestPlatform platform;                              // how it completes long messages
   std::vector<std::pair<uint64_t, bool>> happenings;  // a time, and whether it is the stop or a stray wake-up
   bool stop_is_failure;                               // an output failing rather than an interrupt
   ~Case() { sequence_free(song); }
@@ -81,8 +80,8 @@ void random_case(std::mt19937& random, Case& c) {
   c.practice.tempo_percent = pick(random, {100.0f, 100.0f, 50.0f, 150.0f, 33.3f});
   c.practice.transpose = pick(random, {0, 0, 1, -5, 70, INT32_MIN, INT32_MAX});
   c.practice.loop_count = pick(random, {-1, -1, 1, 2, 3, 0});
-  c.long_messages = static_cast<LongMessages>(below(4));
-  c.long_message_delay = pick(random, {0u, 130u});
+  c.platform.long_messages = static_cast<LongMessages>(below(4));
+  c.platform.long_message_delay = pick(random, {0u, 130u});
   if (c.practice.loop_count == 0 || below(3) != 0) c.happenings.push_back({below(3000), true});
   if (below(2) == 0) c.happenings.push_back({below(3000), false});
   c.stop_is_failure = below(3) == 0;
@@ -170,11 +169,11 @@ class Reference {
   // The wait for a port that is slow to finish ends only at its completion,
   // or once the outputs have failed: then no completion comes.
   void send_long_message(int32_t device) {
-    if (c_.long_messages == LongMessages::kRefused) return;
+    if (c_.platform.long_messages == LongMessages::kRefused) return;
     sent.push_back({device, now, {std::begin(kSysex), std::end(kSysex)}});
-    pending_wake_ = c_.long_messages == LongMessages::kDoneAtOnce;
-    if (c_.long_messages != LongMessages::kDoneLater) return;
-    const uint64_t done = now + c_.long_message_delay;
+    pending_wake_ = c_.platform.long_messages == LongMessages::kDoneAtOnce;
+    if (c_.platform.long_messages != LongMessages::kDoneLater) return;
+    const uint64_t done = now + c_.platform.long_message_delay;
     while (!(stopped_ && c_.stop_is_failure)) {
       limits.push_back(kWaitForever);
       if (!happen(done)) {
@@ -235,14 +234,12 @@ TEST(PlaybackProperty, SendsWhatTheReferenceSendsWhenItSendsItAndWaitsAsLong) {
     random_case(random, c);
     Reference reference(c);
     reference.play();
-    TestPlatform platform;
+    TestPlatform& platform = c.platform;
     platform.device_names = {"first", "second"};
     // Any clock reading, near the wrap, or the one that puts time 0 of the file at clock 0.
     const uint32_t any = static_cast<uint32_t>(random());
     platform.clock_start =
         pick(random, {any, 0xFFFFFFFFu - any % 3000, static_cast<uint32_t>(-reference.origin.value_or(0))});
-    platform.long_messages = c.long_messages;
-    platform.long_message_delay = c.long_message_delay;
     for (const auto& [time, stop] : c.happenings) {
       if (!stop) platform.wake_at(time);
       if (stop) c.stop_is_failure ? platform.fail_outputs_at(time, "gone") : platform.interrupt_at(time);

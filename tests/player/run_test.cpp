@@ -89,15 +89,12 @@ TEST_F(Run, UsageAndErrorMessagesWithTheirStreamsAndStatus) {
   };
   for (const auto& c : cases) expect_run(c.arguments, 1, c.out, c.err);
   // Absurd practice values.
-  // clang-format off
-  for (std::vector<std::string> arguments : std::vector<std::vector<std::string>>{
-      {"--tempo", "0"}, {"--tempo", "-50"}, {"--tempo", "nan"}, {"--tempo", "inf"}, {"--tempo", "1e39"},
-      {"--tempo", "1e-50"}, {"--loop", "-1"}, {"--loop", "-4294967297"}, {"--loop", "forever"}, {"--loop", ""},
-      {"--tempo"}, {"--transpose"}, {"--loop"}}) {
-    // clang-format on
-    arguments.insert(arguments.begin(), "@SONG@");
-    expect_run(arguments, 1, "", kUsage);
-  }
+  for (const char* tempo : {"0", "-50", "nan", "inf", "1e39", "1e-50"})
+    expect_run({"@SONG@", "--tempo", tempo}, 1, "", kUsage);
+  for (const char* count : {"-1", "-4294967297", "forever", ""})
+    expect_run({"@SONG@", "--loop", count}, 1, "", kUsage);
+  for (const char* option : {"--tempo", "--transpose", "--loop"})
+    expect_run({"@SONG@", option}, 1, "", kUsage);
   for (const char* help : {"--help", "-h", "/help", "/h", "/?"}) expect_run({help}, 1, "", kUsage);
   // None opened so far; a track's device opens while parsing, stays when the file fails.
   EXPECT_TRUE(platform.log.empty());
@@ -106,8 +103,6 @@ TEST_F(Run, UsageAndErrorMessagesWithTheirStreamsAndStatus) {
   platform.unopenable = {1, kDefaultDevice};
   expect_run({"--out", "second", "@SONG@"}, 1, "", cannot_open + "MIDI output port #1.\n");
   expect_run({"@SONG@"}, 1, "", cannot_open + "default MIDI output port.\n");
-  EXPECT_EQ(run_tactus(platform, {"-h"}, "/opt/bin/player").err,
-            "Usage:  /opt/bin/player" + kUsage.substr(std::string("Usage:  tactus").size()));
 }
 
 TEST_F(Run, DevicesOfTheTracksTheRangeAndTheOrderOfOpeningAndClosing) {

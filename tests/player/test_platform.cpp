@@ -9,10 +9,10 @@
 
 namespace tactus::player::testing {
 
-Outcome run_tactus(Platform& platform, std::vector<std::string> arguments, const char* program) {
+Outcome run_tactus(Platform& platform, std::vector<std::string> arguments) {
   return test::run_captured([&](int argc, char** argv, std::FILE* out,
                                 std::FILE* err) { return run_player(argc, argv, platform, out, err); },
-                            program, std::move(arguments));
+                            "tactus", std::move(arguments));
 }
 
 MidiPort* TestPlatform::open_output(int32_t device) {

@@ -24,9 +24,8 @@ struct SentMessage {
 };
 
 using test::Outcome;
-using test::written;
-// Runs "<program> <arguments>" on the platform, both console streams kept.
-Outcome run_tactus(Platform& platform, std::vector<std::string> arguments, const char* program = "tactus");
+// Runs "tactus <arguments>" on the platform, both console streams kept.
+Outcome run_tactus(Platform& platform, std::vector<std::string> arguments);
 
 enum class LongMessages {
   kCopied,      // done when send returns
