@@ -18,17 +18,6 @@
 namespace tactus::player::testing {
 namespace {
 
-// "<time>@<device>:" and the bytes in decimal, a message a line.
-std::string describe(const std::vector<SentMessage>& messages) {
-  std::string text;
-  for (const SentMessage& message : messages) {
-    text += std::to_string(message.time) + "@" + std::to_string(message.device) + ":";
-    for (unsigned char byte : message.bytes) text += " " + std::to_string(byte);
-    text += "\n";
-  }
-  return text;
-}
-
 const unsigned char kSysex[] = {0xF0, 0x7E, 0x7F, 0x09, 0x01, 0xF7};
 constexpr int32_t kNoPort = -2;
 
@@ -249,7 +238,7 @@ TEST(PlaybackProperty, SendsWhatTheReferenceSendsWhenItSendsItAndWaitsAsLong) {
     for (int32_t device : c.devices) ports.push_back(device == kNoPort ? nullptr : opened[device]);
     ASSERT_NO_THROW(
         play_sequence(platform, c.song, ports, c.from_tick, c.to_tick, c.extra_ms / 1000.0f, c.practice));
-    EXPECT_EQ(describe(platform.sent), describe(reference.sent));
+    EXPECT_EQ(platform.sent, reference.sent);
     EXPECT_EQ(platform.wait_limits, reference.limits);
     EXPECT_EQ(platform.now(), reference.now);
     EXPECT_FALSE(platform.handler_installed());

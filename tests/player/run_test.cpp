@@ -164,16 +164,13 @@ TEST_F(Run, AnOutputThatFailsDuringTheRunEndsItWithItsMessageAfterClosing) {
 }
 
 TEST_F(Run, TheExtraTimeIsWaitedAtTheEnd) {
-  const struct {
-    const char* seconds;
-    std::vector<uint32_t> limits;
-  } extra_times[] = {// clang-format off
+  // clang-format off
+  for (const auto& [seconds, limits] : std::vector<std::pair<const char*, std::vector<uint32_t>>>{
       {"1.5", {1500}}, {"0.0019", {1}}, {"0.0004", {0}}, {"4294967", {4294967000u}}, {"soon", {}}, {"0", {}},
-      {"-1", {}}, {"nan", {}}, {"-inf", {}}, {"1e-300", {}}, {"4294967.295", {0xFFFFFFFEu}}, {"1e308", {0xFFFFFFFEu}}};
-  // clang-format on
-  for (const auto& c : extra_times) {
-    expect_run({"--to", "beat:0", "--extra-time", "2", "--extra-time", c.seconds, "@SONG@"}, 0, "", "");
-    EXPECT_EQ(platform.wait_limits, c.limits) << c.seconds;
+      {"-1", {}}, {"nan", {}}, {"-inf", {}}, {"1e-300", {}}, {"4294967.295", {0xFFFFFFFEu}}, {"1e308", {0xFFFFFFFEu}}}) {
+    // clang-format on
+    expect_run({"--to", "beat:0", "--extra-time", "2", "--extra-time", seconds, "@SONG@"}, 0, "", "");
+    EXPECT_EQ(platform.wait_limits, limits) << seconds;
   }
 }
 

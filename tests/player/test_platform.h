@@ -4,6 +4,8 @@
 #ifndef TACTUS_TESTS_PLAYER_TEST_PLATFORM_H
 #define TACTUS_TESTS_PLAYER_TEST_PLATFORM_H
 
+#include <gtest/gtest.h>
+
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -21,7 +23,11 @@ struct SentMessage {
   int32_t device;                    // kDefaultDevice for the default device
   uint64_t time;                     // virtual milliseconds since the start
   std::vector<unsigned char> bytes;  // a short message's three bytes, or a long one
+  bool operator==(const SentMessage&) const = default;
 };
+inline void PrintTo(const SentMessage& message, std::ostream* out) {
+  *out << message.time << " ms @" << message.device << ": " << ::testing::PrintToString(message.bytes);
+}
 
 using test::Outcome;
 // Runs "tactus <arguments>" on the platform, both console streams kept.
