@@ -1,5 +1,4 @@
-// Runs a program's entry in this process, its two console streams kept: the
-// player's and tactus-info's tests both use it.
+// Runs a program's entry in this process, for the player's and tactus-info's tests.
 #ifndef TACTUS_TESTS_PLAYER_CAPTURED_RUN_H
 #define TACTUS_TESTS_PLAYER_CAPTURED_RUN_H
 

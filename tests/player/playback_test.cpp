@@ -76,10 +76,9 @@ void random_case(std::mt19937& random, Case& c) {
   c.stop_is_failure = below(3) == 0;
 }
 
-// What playback must send and when, and how long it waits, worked out on
-// its own in virtual milliseconds: events in range at their due times from
-// the tempo map, the first one waited for at once; the others at once, notes
-// among them not at all; after the stop everything at once but note starts;
+// What playback must send and when, and how long it waits, in virtual ms:
+// events in range when due by the tempo map, the first at once; the others at
+// once, but not notes; after the stop everything at once but note starts;
 // every note still sounding ended between the passes of a loop and at the end.
 class Reference {
  public:
