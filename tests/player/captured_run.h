@@ -18,8 +18,7 @@ inline std::string written(std::FILE* stream) {
 
 struct Outcome {
   int status;
-  std::string out;
-  std::string err;
+  std::string out, err;
 };
 
 // entry(argc, argv, out, err) with argv = the program's name, then `arguments`.

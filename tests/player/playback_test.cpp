@@ -21,8 +21,7 @@ namespace {
 const unsigned char kSysex[] = {0xF0, 0x7E, 0x7F, 0x09, 0x01, 0xF7};
 constexpr int32_t kNoPort = -2;
 
-// A random song and how it is played. A tempo of 60 to 187 beats a minute
-// stands on track 0 where a word stands on another track.
+// A random song and how it is played; tempos of 60 to 187 bpm on track 0, words on the others.
 struct Case {
   Sequence* song = sequence_new(1, DIVISION_PPQ, 480);
   std::vector<int32_t> devices;  // of each track's port, by track; kNoPort: none
@@ -76,10 +75,9 @@ void random_case(std::mt19937& random, Case& c) {
   c.stop_is_failure = below(3) == 0;
 }
 
-// What playback must send and when, and how long it waits, in virtual ms:
-// events in range when due by the tempo map, the first at once; the others at
-// once, but not notes; after the stop everything at once but note starts;
-// every note still sounding ended between the passes of a loop and at the end.
+// What playback must send and when, and how long it waits, in virtual ms: events in range
+// when due by the tempo map, the first at once; the others at once, but not notes; after the
+// stop all at once but note starts; notes still sounding ended between passes and at the end.
 class Reference {
  public:
   explicit Reference(const Case& c) : c_(c), happenings_(c.happenings) {
@@ -244,8 +242,7 @@ TEST(PlaybackProperty, SendsWhatTheReferenceSendsWhenItSendsItAndWaitsAsLong) {
   }
 }
 
-// Truncated toward zero, then wrapped as unsigned arithmetic wraps the whole
-// number of milliseconds; more milliseconds than a double holds count as none.
+// Truncated toward zero and wrapped modulo 2^32; a time beyond a double's range counts as none.
 TEST(PlaybackDueTime, WrapsModulo2To32AndCountsNonFiniteTimesAsZero) {
   std::mt19937_64 random(20);
   for (int i = 0; i < 1000; ++i) {

@@ -1,6 +1,5 @@
-// The player's test platform: a virtual clock that moves only while the
-// player waits, devices by name, a record of ports and messages; interrupts,
-// wake-ups, long-message completions and failing outputs are scripted.
+// The player's test platform: a virtual clock that moves only while the player waits, devices by
+// name, a record of ports and messages; interrupts, wake-ups, completions and failures scripted.
 #ifndef TACTUS_TESTS_PLAYER_TEST_PLATFORM_H
 #define TACTUS_TESTS_PLAYER_TEST_PLATFORM_H
 
@@ -66,8 +65,7 @@ class TestPlatform : public Platform {
     });
   }
 
-  // What happened, in order; the log reads "open 0, open -1, install,
-  // remove, close 0, close -1".
+  // What happened, in order; the log reads "open 0, open -1, install, remove, close 0, close -1".
   std::vector<SentMessage> sent;
   std::vector<uint32_t> wait_limits;
   std::string log;
