@@ -13,10 +13,9 @@ namespace tactus::info {
 namespace {
 
 using test::MidiBytes;
-using test::Outcome;
 using test::TempFile;
 
-Outcome run(std::vector<std::string> arguments) {
+test::Outcome run(std::vector<std::string> arguments) {
   return test::run_captured(run_info, "bin/tactus-info", std::move(arguments));
 }
 
@@ -35,13 +34,19 @@ MidiBytes two_bar_song() {
   return MidiBytes().header(1, 2, 96).track(conductor).track(lead.end_of_track(192));
 }
 
-TEST(RunInfo, DescribesTheFileThenTellsTheRemarks) {
+// Each file described, then its remarks; the exit status says whether every
+// file was read without a remark.
+TEST(RunInfo, DescribesEachFileThenTellsTheRemarksAndTheStatusSaysHowTheyRead) {
   TempFile song("song.mid", two_bar_song());
   const std::string path = song.path();
-  const std::string remark = path + ":122: track 1: running status 0x92 carried across a meta event\n";
+  TempFile clean("clean.mid", MidiBytes().header(0, 1, 96).track(MidiBytes().end_of_track(0)));
+  TempFile remarked("remarked.mid", MidiBytes().header(0, 1, 96).track({}));
+  const std::string missing = TempFile::unique_path("missing.mid");
+  const std::string no_end = remarked.path() + std::string(":22: track 0: no end-of-track event\n");
+  const std::string usage = "Usage:  bin/tactus-info [ --check ] [ -- ] <filename.mid> ...\n";
+  const auto cannot_open = [](const std::string& path) { return "Error:  Cannot open \"" + path + "\".\n"; };
   const std::string description = "file: " + path +
-                                  "\n"
-                                  "format: 1\n"
+                                  "\nformat: 1\n"
                                   "division: 96 ticks per quarter note\n"
                                   "tracks: 2\n"
                                   "events: 15\n"
@@ -60,57 +65,38 @@ TEST(RunInfo, DescribesTheFileThenTellsTheRemarks) {
                                   "1\t2\t3\t11\tLead 1?\n"
                                   "marker: 1:1.000 0:00:00.000 A\n"
                                   "marker: 2:1.000 0:00:01.500 B\n" +
-                                  remark;
-  EXPECT_EQ(run({path}).out, description);
-  EXPECT_EQ(run({path, path}).out, description + "\n" + description);
-  EXPECT_EQ(run({"--check", path}).out, remark);
-}
-
-// Frames instead of beats, the meter from 4/4 to 4/8 to 6/8, a key of no scale.
-TEST(RunInfo, DescribesTheDivisionMeterAndKeyOfAnotherFile) {
-  MidiBytes events = MidiBytes().meta(100, 0x58, {4, 3, 24, 8}).meta(100, 0x58, {6, 3, 24, 8});
-  events.meta(0, 0x59, {0x02, 0x02});
-  TempFile song("frames.mid", MidiBytes().header(0, 1, 0xE728).track(events.end_of_track(0)));
-  const std::string out = run({song.path()}).out;
-  for (const char* line :
-       {"division: 25 frames per second, 40 ticks per frame", "time signature at start: 4/4",
-        "time signature changes: 2", "key signature: unknown (0x02 0x02)"})
-    EXPECT_NE(out.find(std::string("\n") + line + "\n"), std::string::npos) << line;
-}
-
-TEST(RunInfo, ExitStatusSaysWhetherEveryFileWasReadWithoutARemark) {
-  TempFile clean("clean.mid", MidiBytes().header(0, 1, 96).track(MidiBytes().end_of_track(0)));
-  TempFile remarked("remarked.mid", MidiBytes().header(0, 1, 96).track({}));
-  const std::string missing = TempFile::unique_path("missing.mid");
-  const std::string no_end = remarked.path() + std::string(":22: track 0: no end-of-track event\n");
-  const std::string usage = "Usage:  bin/tactus-info [ --check ] [ -- ] <filename.mid> ...\n";
+                                  song.path() +
+                                  ":122: track 1: running status 0x92 carried across a meta event\n";
   const struct {
     const char* name;
     std::vector<std::string> arguments;
     int status;
-    std::string out;
-    std::string err;
+    std::string out, err;
   } rows[] = {
+      {"described", {path, path}, 1, description + "\n" + description, ""},
       {"clean", {"--check", clean.path()}, 0, "", ""},
       {"remarks", {"--check", clean.path(), remarked.path()}, 1, no_end, ""},
-      {"unreadable",
-       {"--check", remarked.path(), missing},
-       2,
-       no_end,
-       "Error:  Cannot open \"" + missing + "\".\n"},
-      {"a dash is a file name", {"-"}, 2, "", "Error:  Cannot open \"-\".\n"},
-      {"after --, an option word is too", {"--", "--check"}, 2, "", "Error:  Cannot open \"--check\".\n"},
+      {"unreadable", {"--check", remarked.path(), missing}, 2, no_end, cannot_open(missing)},
+      {"a dash is a file name", {"-"}, 2, "", cannot_open("-")},
+      {"after --, an option word is too", {"--", "--check"}, 2, "", cannot_open("--check")},
       {"no file", {}, 2, "", usage},
       {"unknown option", {"--quiet", clean.path()}, 2, "", usage},
       {"help", {"--help"}, 0, usage, ""},
       {"short help", {"-h"}, 0, usage, ""},
   };
   for (const auto& row : rows) {
-    const Outcome outcome = run(row.arguments);
+    const test::Outcome outcome = run(row.arguments);
     EXPECT_EQ(outcome.status, row.status) << row.name;
     EXPECT_EQ(outcome.out, row.out) << row.name;
     EXPECT_EQ(outcome.err, row.err) << row.name;
   }
+  // Frames instead of beats, a key of no scale.
+  TempFile frames("frames.mid",
+                  MidiBytes().header(0, 1, 0xE728).track(MidiBytes().meta(0, 0x59, {2, 2}).end_of_track(0)));
+  const std::string out = run({frames.path()}).out;
+  for (const char* line :
+       {"division: 25 frames per second, 40 ticks per frame", "key signature: unknown (0x02 0x02)"})
+    EXPECT_NE(out.find(std::string("\n") + line + "\n"), std::string::npos) << line;
 }
 
 }  // namespace

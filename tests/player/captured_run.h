@@ -1,5 +1,4 @@
-// Runs a program's entry in this process, its two console streams kept: the
-// player's and tactus-info's tests both use it.
+// Runs a program's entry in this process, for the player's and tactus-info's tests.
 #ifndef TACTUS_TESTS_PLAYER_CAPTURED_RUN_H
 #define TACTUS_TESTS_PLAYER_CAPTURED_RUN_H
 
@@ -19,8 +18,7 @@ inline std::string written(std::FILE* stream) {
 
 struct Outcome {
   int status;
-  std::string out;
-  std::string err;
+  std::string out, err;
 };
 
 // entry(argc, argv, out, err) with argv = the program's name, then `arguments`.

@@ -1,13 +1,18 @@
 // Whole runs on the virtual-time platform: messages, routing, solo and mute,
-// the options that reach playback; the time notations on resolve_time_spec.
+// the range and other options, the words and the status line.
 #include <gtest/gtest.h>
 
-#include "player/core/range.h"
+#include <cmath>
+#include <sstream>
+
+#include "player/core/progress_line.h"
 #include "support/midi_bytes.h"
 #include "test_platform.h"
 
 namespace tactus::player::testing {
 namespace {
+
+using test::MidiBytes;
 
 const std::string kUsage =
     "Usage:  tactus [ --out <device id> ] [ --track-out <n> <device id> ] ... [ --from ( tick:<tick> | "
@@ -18,16 +23,17 @@ const std::string kUsage =
     "        [ --tempo <percent> ] [ --transpose <semitones> ] [ --loop <count> ] [ --lyrics ] [ --progress "
     "]\n";
 
-// Track t holds a controller message on channel t at tick 0, value t: the
-// messages sent show where each track went. Track 0 sets 90 beats a minute
-// and holds a word.
-test::MidiBytes tagged_tracks() {
-  test::MidiBytes file;
+// Track t holds a note on channel t at beat t, which shows where the track
+// went and whether it was in range; track 0 a marker at beat 2 and 90 bpm.
+MidiBytes tagged_tracks() {
+  MidiBytes file;
   file.header(1, 4, 480);
   for (int t = 0; t < 4; ++t) {
-    test::MidiBytes events;
-    if (t == 0) events.meta(0, 0x51, {0x0A, 0x2C, 0x2B}).meta(0, 0x05, test::MidiBytes().ascii("la"));
-    file.track(events.vlq(0).bytes({0xB0 | t, 1, t}).end_of_track(0));
+    MidiBytes events;
+    if (t == 0) events.meta(0, 0x51, {0x0A, 0x2C, 0x2B});
+    events.vlq(480 * t).bytes({0x90 | t, 60, 64});
+    if (t == 0) events.meta(960, 0x06, MidiBytes().ascii("Bridge"));
+    file.track(events.end_of_track(0));
   }
   return file;
 }
@@ -50,19 +56,23 @@ class Run : public ::testing::Test {
     EXPECT_EQ(outcome.status, status);
     EXPECT_EQ(outcome.out, out);
     EXPECT_EQ(outcome.err, err);
-    if (status != 0) {
-      EXPECT_TRUE(platform.sent.empty());
-    }
   }
 
-  // The device that received each track's tag message, by track.
+  // Runs "tactus <arguments> <words.mid>", the file one track of `events` at
+  // 120 beats a minute (48 ticks are 50 ms).
+  Outcome run_song(std::vector<std::string> arguments, MidiBytes events) {
+    platform.wait_limits.clear();
+    const test::TempFile words("words.mid", MidiBytes().header(0, 1, 480).track(events.end_of_track(0)));
+    arguments.push_back(words.path());
+    return run_tactus(platform, arguments);
+  }
+
+  // The device that received each track's note, by track.
   std::vector<int32_t> devices_of_tracks() const {
     std::vector<int32_t> devices(4, kSilent);
-    for (const SentMessage& message : platform.sent) {
-      const size_t t = message.bytes[2];
-      if (message.bytes[0] == (0xB0 | t) && message.bytes[1] == 1 && t < devices.size())
-        devices[t] = message.device;
-    }
+    for (const SentMessage& message : platform.sent)
+      if (message.bytes[0] >= 0x90 && message.bytes[0] < 0x94)
+        devices[message.bytes[0] - 0x90] = message.device;
     return devices;
   }
 
@@ -75,8 +85,7 @@ TEST_F(Run, UsageAndErrorMessagesWithTheirStreamsAndStatus) {
   const std::string cannot_open = "Error:  Cannot open ";
   const struct {
     std::vector<std::string> arguments;
-    std::string out;
-    std::string err;
+    std::string out, err;
   } cases[] = {
       {{"--extra-time", "1"}, "", kUsage},
       {{"--shuffle", "@SONG@"}, "", kUsage},  // an unknown word is a second file name
@@ -85,51 +94,29 @@ TEST_F(Run, UsageAndErrorMessagesWithTheirStreamsAndStatus) {
       {{"--", "--help"}, "", cannot_open + "\"--help\".\n"},
       {{::testing::TempDir()}, "", cannot_open + "\"" + ::testing::TempDir() + "\".\n"},
       {{"--out", "-1", "@SONG@"}, no_such + "\"-1\".\n", ""},
-      {{"--track-out", "0", "-1", "@SONG@"}, no_such + "\"-1\".\n", ""},
       {{"--out", "nowhere", "--out", "0", "--help"}, no_such + "\"nowhere\".\n", ""},
       {{"--out", "0", "--out", "1", "missing.mid"}, "", cannot_open + "\"missing.mid\".\n"},
-      {{"--out", "99999999999", "@SONG@"}, "", cannot_open + "MIDI output port #2147483647.\n"},
+      {{"--out", "2147483648", "@SONG@"}, "", cannot_open + "MIDI output port #2147483647.\n"},
       {{"--track-out", "0", "7", "missing.mid"}, "", cannot_open + "MIDI output port #7.\n"},
   };
   for (const auto& c : cases) expect_run(c.arguments, 1, c.out, c.err);
-  // Absurd practice values.
-  // clang-format off
-  for (std::vector<std::string> arguments : std::vector<std::vector<std::string>>{
-      {"--tempo", "0"}, {"--tempo", "-50"}, {"--tempo", "nan"}, {"--tempo", "inf"}, {"--tempo", "1e39"},
-      {"--tempo", "1e-50"}, {"--loop", "-1"}, {"--loop", "-4294967297"}, {"--loop", "forever"}, {"--loop", ""},
-      {"--tempo"}, {"--transpose"}, {"--loop"}}) {
-    // clang-format on
-    arguments.insert(arguments.begin(), "@SONG@");
-    expect_run(arguments, 1, "", kUsage);
-  }
+  for (const char* tempo : {"0", "-50", "nan", "inf", "1e39", "1e-50"})
+    expect_run({"@SONG@", "--tempo", tempo}, 1, "", kUsage);
+  for (const char* count : {"-1", "-4294967297", "forever", ""})
+    expect_run({"@SONG@", "--loop", count}, 1, "", kUsage);
+  for (const char* option : {"--tempo", "--transpose", "--loop"})
+    expect_run({"@SONG@", option}, 1, "", kUsage);
   for (const char* help : {"--help", "-h", "/help", "/h", "/?"}) expect_run({help}, 1, "", kUsage);
   // None opened so far; a track's device opens while parsing, stays when the file fails.
   EXPECT_TRUE(platform.log.empty());
   expect_run({"--track-out", "9", "first", "missing.mid"}, 1, "", cannot_open + "\"missing.mid\".\n");
   EXPECT_EQ(platform.log, "open 0");
-  platform.unopenable = {1, kDefaultDevice};
-  expect_run({"--out", "second", "@SONG@"}, 1, "", cannot_open + "MIDI output port #1.\n");
+  platform.unopenable = {kDefaultDevice};
   expect_run({"@SONG@"}, 1, "", cannot_open + "default MIDI output port.\n");
-  EXPECT_EQ(run_tactus(platform, {"-h"}, "/opt/bin/player").err,
-            "Usage:  /opt/bin/player" + kUsage.substr(std::string("Usage:  tactus").size()));
 }
 
-TEST_F(Run, AnOutputThatFailsDuringTheRunEndsItWithItsMessageAfterClosing) {
-  platform.fail_outputs_at(1000, "The outputs are gone.");
-  const Outcome outcome = run_tactus(platform, {"--extra-time", "5", song.path()});
-  EXPECT_EQ(outcome.status, 1);
-  EXPECT_EQ(outcome.out, "");
-  EXPECT_EQ(outcome.err, "Error:  The outputs are gone.\n");
-  EXPECT_EQ(platform.log, "open -1, install, remove, close -1");
-}
-
-TEST_F(Run, TheWordsGoToStandardOutputAndTheStatusLineToStandardError) {
-  expect_run({"--lyrics", "--progress", "@SONG@"}, 0, "la\n", "bar 1:1.000  0:00:00 / 0:00:00  90.0 bpm\n");
-}
-
-TEST_F(Run, DevicesOfTheTracksAndTheOrderOfOpeningAndClosing) {
-  constexpr int32_t D = kDefaultDevice;
-  constexpr int32_t S = kSilent;
+TEST_F(Run, DevicesOfTheTracksTheRangeAndTheOrderOfOpeningAndClosing) {
+  constexpr int32_t D = kDefaultDevice, S = kSilent;
   const struct {
     std::vector<std::string> arguments;
     std::vector<int32_t> devices;
@@ -156,9 +143,15 @@ TEST_F(Run, DevicesOfTheTracksAndTheOrderOfOpeningAndClosing) {
       {{"--mute-track", "4294967297", "--mute-track", "-4294967295"}, {D, D, D, D}, ""},
       {{"--mute-track", "2", "--solo-track", "2"}, {D, S, D, S}, ""},
       {{"--track-out", "1", "first", "--track-out", "3", "--to", "--solo-track", "3"}, {D, S, S, 3}, ""},
-      // Every event lies at tick 0: an endless loop over a range of no
-      // length plays once rather than spinning.
-      {{"--transpose", "99999999999", "--tempo", "1e-30", "--loop", "0"}, {D, D, D, D}, ""},
+      // The last --from and --to count: beats 1 to 2. Each notation reaches its
+      // conversion (tested with the library); an unknown one leaves its side open.
+      {{"--from", "tick:960", "--from", "beat:1", "--to", "beat:0", "--to", "mb:1:3"}, {S, D, D, S}, ""},
+      {{"--from", "mbt:1:2:0", "--to", "time:1.4"}, {S, D, D, S}, ""},
+      {{"--from", "hms:0:00:01", "--to", "marker:Bridge"}, {S, S, D, S}, ""},
+      {{"--from", "hmsf:0:00:00:15", "--to", "TICK:5"}, {S, D, D, D}, ""},
+      // An endless loop over a range of no length plays once rather than
+      // spinning; the transposition goes beyond every key.
+      {{"--transpose", "99999999999", "--tempo", "1e-30", "--loop", "0", "--to", "beat:0"}, {S, S, S, S}, ""},
   };
   for (const auto& c : cases) {
     platform.log.clear();
@@ -172,49 +165,98 @@ TEST_F(Run, DevicesOfTheTracksAndTheOrderOfOpeningAndClosing) {
   }
 }
 
-TEST_F(Run, TheRangeAndTheExtraTimeReachPlayback) {
-  // A controller every beat; then the last --from and --to count: beats 1 to 2.
-  test::MidiBytes events;
-  for (int b = 0; b < 4; ++b) events.vlq(b == 0 ? 0 : 480).bytes({0xB0, 1, b});
-  const test::TempFile beats("beats.mid", test::MidiBytes().header(0, 1, 480).track(events.end_of_track(0)));
-  expect_run({beats.path()}, 0, "", "");
-  EXPECT_EQ(describe(platform.sent), "0 B00100@-1, 500 B00101@-1, 1000 B00102@-1, 1500 B00103@-1");
-  expect_run({"--from", "tick:960", "--from", "beat:1", "--to", "beat:0", "--to", "mb:1:3", beats.path()}, 0,
-             "", "");
-  EXPECT_EQ(describe(platform.sent), "1500 B00100@-1, 1500 B00101@-1, 2000 B00102@-1, 2000 B00103@-1");
-  const struct {
-    const char* seconds;
-    std::vector<uint32_t> limits;
-  } extra_times[] = {// clang-format off
+TEST_F(Run, TheExtraTimeIsWaitedAtTheEndAndAnOutputThatFailsEndsTheRunAfterClosing) {
+  // clang-format off
+  for (const auto& [seconds, limits] : std::vector<std::pair<const char*, std::vector<uint32_t>>>{
       {"1.5", {1500}}, {"0.0019", {1}}, {"0.0004", {0}}, {"4294967", {4294967000u}}, {"soon", {}}, {"0", {}},
-      {"-1", {}}, {"nan", {}}, {"-inf", {}}, {"1e-300", {}}, {"4294967.295", {0xFFFFFFFEu}}, {"1e308", {0xFFFFFFFEu}}};
-  // clang-format on
-  for (const auto& c : extra_times) {
-    expect_run({"--extra-time", "2", "--extra-time", c.seconds, "@SONG@"}, 0, "", "");
-    EXPECT_EQ(platform.wait_limits, c.limits) << c.seconds;
+      {"-1", {}}, {"nan", {}}, {"-inf", {}}, {"1e-300", {}}, {"4294967.295", {0xFFFFFFFEu}}, {"1e308", {0xFFFFFFFEu}}}) {
+    // clang-format on
+    expect_run({"--to", "beat:0", "--extra-time", "2", "--extra-time", seconds, "@SONG@"}, 0, "", "");
+    EXPECT_EQ(platform.wait_limits, limits) << seconds;
   }
+  platform.log.clear();
+  platform.fail_outputs_at(platform.now() + 1000, "The outputs are gone.");
+  expect_run({"--extra-time", "5", "@SONG@"}, 1, "", "Error:  The outputs are gone.\n");
+  EXPECT_EQ(platform.log, "open -1, install, remove, close -1");
 }
 
-// Each notation reaches its conversion (tested with the library) with the
-// rest of the text; the longer prefixes are not taken for the shorter.
-TEST(TimeSpec, EachNotationGoesToItsConversion) {
-  Sequence* sequence = sequence_new(1, DIVISION_PPQ, 480);  // 120 beats a minute in 4/4
-  marker_new(sequence_add_track(sequence), 1920, "Bridge: a");
+// The rows of a status line rewritten in place, each without its "\r".
+std::vector<std::string> rows(const std::string& text) {
+  std::vector<std::string> rows;
+  std::istringstream stream(text);
+  for (std::string row; std::getline(stream, row, '\r');) rows.push_back(row);
+  return rows;
+}
+
+// The words of a karaoke file are its text events but the headers; a line
+// ends at "/" or a line break, a paragraph begins at "\" and with each pass.
+TEST_F(Run, AKaraokeFileShowsItsTextEventsAsTheyAreDueOnTheLinesTheyMark) {
+  MidiBytes events = MidiBytes().meta(0, 0x01, MidiBytes().ascii("@KMIDI KARAOKE FILE"));
+  events.meta(0, 0x01, MidiBytes().ascii("@TSong")).meta(0, 0x05, MidiBytes().ascii("lyric"));
+  events.meta(192, 0x01, MidiBytes().ascii("\\Hap"));
+  for (const char* words : {"py ", "birth/", "\\day\r\n", "to\x1b"})
+    events.meta(96, 0x01, MidiBytes().ascii(words));
+  const Outcome outcome = run_song({"--lyrics", "--loop", "2", "--to", "tick:672"}, events);
+  // The first pass starts sounding at its first words, the second 200 ms
+  // before them, at the start of the range.
+  EXPECT_EQ(outcome.out, "Happy birth\n\nday\nto\n\nHappy birth\n\nday\nto\n");
+  EXPECT_EQ(platform.wait_limits,
+            (std::vector<uint32_t>{100, 100, 100, 100, 100, 200, 100, 100, 100, 100, 100}));
+}
+
+TEST_F(Run, TheStatusLineIsRewrittenInPlaceOrWrittenOncePerBar) {
+  // Two seconds, to the start of bar 2, where 60 beats a minute are shown from.
+  MidiBytes events = MidiBytes().bytes({0, 0xB0, 1, 0}).vlq(1920).bytes({0xB0, 1, 1});
+  events.meta(0, 0x51, {0x0F, 0x42, 0x40});
+  const std::vector<std::string> options = {"--progress", "--tempo", "50",       "--loop",
+                                            "2",          "--to",    "tick:1920"};
+  EXPECT_EQ(run_song(options, events).err,
+            "bar 1:1.000  0:00:00 / 0:00:02  60.0 bpm  pass 1 of 2\n"
+            "bar 1:1.000  0:00:00 / 0:00:02  60.0 bpm  pass 2 of 2\n"
+            "bar 2:1.000  0:00:02 / 0:00:02  30.0 bpm  pass 2 of 2\n");
+  platform.terminals = true;
+  const std::vector<std::string> drawn = rows(run_song(options, events).err);
+  // Before the first "\r" nothing; then every 100 ms for 8 s, and once at the end.
+  EXPECT_EQ(drawn.size(), 82u);
+  EXPECT_EQ(platform.wait_limits, std::vector<uint32_t>(80, 100));
+  EXPECT_EQ(drawn[11], "bar 1:2.000  0:00:00 / 0:00:02  60.0 bpm  pass 1 of 2");
+  EXPECT_EQ(drawn[41], "bar 1:1.000  0:00:00 / 0:00:02  60.0 bpm  pass 2 of 2");
+  EXPECT_EQ(drawn.back(), "bar 2:1.000  0:00:02 / 0:00:02  30.0 bpm  pass 2 of 2\n");
+}
+
+// A text event is no word outside a karaoke file.
+TEST_F(Run, WordsAndTheStatusLineShareTheTerminalsRow) {
+  MidiBytes events = MidiBytes().meta(0, 0x05, MidiBytes().ascii("Hel"));
+  events.meta(0, 0x01, MidiBytes().ascii("not a word")).meta(144, 0x05, MidiBytes().ascii("lo/"));
+  platform.terminals = true;
+  const Outcome outcome = run_song({"--lyrics", "--progress"}, events);
+  EXPECT_EQ(outcome.out, "Hello\n");
+  // The status moves aside for the words, then follows them until their line ends.
+  const std::vector<std::string> drawn = rows(outcome.err);
+  EXPECT_EQ(drawn[4], "Hel  bar 1:1.000  0:00:00 / 0:00:00  120.0 bpm");
+  EXPECT_EQ(drawn[6], "Hel" + std::string(43, ' '));  // spaces cover the longer row before
+  EXPECT_EQ(drawn[7], "Hel");
+  EXPECT_EQ(drawn[8], "bar 1:1.300  0:00:00 / 0:00:00  120.0 bpm");
+}
+
+TEST(ProgressText, TimesInWholeSecondsThePassOnlyInALoopAndNoMoreThanTheBufferHolds) {
   const struct {
-    const char* text;
-    int32_t tick;
-  } cases[] = {// clang-format off
-      {"tick:  +12 beats", 12}, {"tick:", 0}, {"beat:2.5", 1200}, {"mb:1:3.5", 1200}, {"mbt:2:2:240", 2640},
-      {"mbt:2:1:0", 1920}, {"time:5", 4800}, {"hms:0:00:05", 4800}, {"hmsf:0:00:04:15.0", 4320},
-      {"hmsf:0:00:02:00", 1920}, {"marker:Bridge: a", 1920}, {"marker:bridge: a", -1},
-      {"TICK:5", -1}, {"5", -1}, {"", -1}, {" tick:5", -1}};  // an unknown notation leaves that side open
-  // clang-format on
-  for (const auto& c : cases) {
-    int32_t tick = 480;
-    resolve_time_spec(c.text, sequence, &tick);
-    EXPECT_EQ(tick, c.tick) << c.text;
+    double seconds, total;
+    int64_t pass, pass_count;
+    size_t size;
+    std::string text;
+  } rows[] = {{3725.9, 3600, 2, 4, 80, "bar 9:1.000  1:02:05 / 1:00:00  90.0 bpm  pass 2 of 4"},
+              {-1, std::nan(""), 3, 0, 80, "bar 9:1.000  0:00:00 / 0:00:00  90.0 bpm  pass 3"},
+              {0, 0, 3, 0, 46, "bar 9:1.000  0:00:00 / 0:00:00  90.0 bpm  pas"},
+              {0, 0, 1, 1, 52, "bar 9:1.000  0:00:00 / 0:00:00  90.0 bpm  pass 1 of"},
+              {0, 0, 1, 1, 12, "bar 9:1.000"}};
+  for (const auto& row : rows) {
+    char text[80];
+    EXPECT_EQ(
+        format_progress(text, row.size, "9:1.000", row.seconds, row.total, 90, row.pass, row.pass_count),
+        row.text.size());
+    EXPECT_EQ(text, row.text);
   }
-  sequence_free(sequence);
 }
 
 }  // namespace

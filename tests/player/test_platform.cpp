@@ -9,23 +9,10 @@
 
 namespace tactus::player::testing {
 
-Outcome run_tactus(Platform& platform, std::vector<std::string> arguments, const char* program) {
+Outcome run_tactus(Platform& platform, std::vector<std::string> arguments) {
   return test::run_captured([&](int argc, char** argv, std::FILE* out,
                                 std::FILE* err) { return run_player(argc, argv, platform, out, err); },
-                            program, std::move(arguments));
-}
-
-std::string describe(const std::vector<SentMessage>& messages) {
-  std::string text;
-  for (const SentMessage& message : messages) {
-    text += (text.empty() ? "" : ", ") + std::to_string(message.time) + " ";
-    for (unsigned char byte : message.bytes) {
-      text += "0123456789ABCDEF"[byte >> 4];
-      text += "0123456789ABCDEF"[byte & 15];
-    }
-    if (message.device != 0) text += "@" + std::to_string(message.device);
-  }
-  return text;
+                            "tactus", std::move(arguments));
 }
 
 MidiPort* TestPlatform::open_output(int32_t device) {
@@ -73,14 +60,14 @@ void TestPlatform::wait(uint32_t timeout_ms) {
       timeout_ms == kWaitForever ? std::numeric_limits<uint64_t>::max() : now_ + timeout_ms;
   while (!wake_pending_) {
     auto next = std::min_element(actions_.begin(), actions_.end(),
-                                 [](const Action& a, const Action& b) { return a.time < b.time; });
-    if (next == actions_.end() || next->time > deadline) {
+                                 [](const auto& a, const auto& b) { return a.first < b.first; });
+    if (next == actions_.end() || next->first > deadline) {
       if (timeout_ms == kWaitForever) throw std::runtime_error("the player waits forever for nothing");
       now_ = deadline;
       break;
     }
-    now_ = std::max(now_, next->time);
-    const std::function<void()> run = std::move(next->run);
+    now_ = std::max(now_, next->first);
+    const std::function<void()> run = std::move(next->second);
     actions_.erase(next);
     run();
   }

@@ -1,14 +1,16 @@
-// The player's test platform: a virtual clock that moves only while the
-// player waits, devices by name, a record of ports and messages; interrupts,
-// wake-ups, long-message completions and failing outputs are scripted.
+// The player's test platform: a virtual clock that moves only while the player waits, devices by
+// name, a record of ports and messages; interrupts, wake-ups, completions and failures scripted.
 #ifndef TACTUS_TESTS_PLAYER_TEST_PLATFORM_H
 #define TACTUS_TESTS_PLAYER_TEST_PLATFORM_H
+
+#include <gtest/gtest.h>
 
 #include <cstdint>
 #include <functional>
 #include <memory>
 #include <set>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "captured_run.h"
@@ -20,16 +22,15 @@ struct SentMessage {
   int32_t device;                    // kDefaultDevice for the default device
   uint64_t time;                     // virtual milliseconds since the start
   std::vector<unsigned char> bytes;  // a short message's three bytes, or a long one
+  bool operator==(const SentMessage&) const = default;
 };
-
-// "<time> <bytes in hex>[@<device>]" with device 0 left out, joined by
-// ", ": "0 903C64, 50 803C00@1, 60 F07E7F0901F7@-1".
-std::string describe(const std::vector<SentMessage>& messages);
+inline void PrintTo(const SentMessage& message, std::ostream* out) {
+  *out << message.time << " ms @" << message.device << ": " << ::testing::PrintToString(message.bytes);
+}
 
 using test::Outcome;
-using test::written;
-// Runs "<program> <arguments>" on the platform, both console streams kept.
-Outcome run_tactus(Platform& platform, std::vector<std::string> arguments, const char* program = "tactus");
+// Runs "tactus <arguments>" on the platform, both console streams kept.
+Outcome run_tactus(Platform& platform, std::vector<std::string> arguments);
 
 enum class LongMessages {
   kCopied,      // done when send returns
@@ -45,12 +46,14 @@ class TestPlatform : public Platform {
   std::set<int32_t> unopenable;  // kDefaultDevice too
   LongMessages long_messages = LongMessages::kDoneAtOnce;
   uint32_t long_message_delay = 0;
-  std::set<std::FILE*> terminals;  // the console streams that count as terminals
+  bool terminals = false;  // whether the console streams count as terminals
 
   // Each comes in the wait that spans its virtual time; of two at one time,
   // the one scripted first. A failure of the outputs wakes the waiter.
   void interrupt_at(uint64_t time) {
-    at(time, [this] { interrupt(); });
+    at(time, [this] {
+      if (interrupt_.routine != nullptr) interrupt_();
+    });
   }
   void wake_at(uint64_t time) {
     at(time, [this] { wake(); });
@@ -62,8 +65,7 @@ class TestPlatform : public Platform {
     });
   }
 
-  // What happened, in order; the log reads "open 0, open -1, install,
-  // remove, close 0, close -1".
+  // What happened, in order; the log reads "open 0, open -1, install, remove, close 0, close -1".
   std::vector<SentMessage> sent;
   std::vector<uint32_t> wait_limits;
   std::string log;
@@ -85,27 +87,19 @@ class TestPlatform : public Platform {
   void install_interrupt_handler(Notification interrupt) override;
   void remove_interrupt_handler() override;
   const char* output_failure() override { return failure_.empty() ? nullptr : failure_.c_str(); }
-  bool is_terminal(std::FILE* stream) override { return terminals.count(stream) != 0; }
+  bool is_terminal(std::FILE*) override { return terminals; }
 
  private:
-  struct Action {
-    uint64_t time;
-    std::function<void()> run;
-  };
-
   // A port is its device number: MidiPort is the real backends', in the e2e tests too.
   static int32_t* device_of(MidiPort* port) { return reinterpret_cast<int32_t*>(port); }
   void at(uint64_t time, std::function<void()> run) { actions_.push_back({time, std::move(run)}); }
   void record(SentMessage message);
   void note(const std::string& entry) { log += (log.empty() ? "" : ", ") + entry; }
-  void interrupt() {
-    if (interrupt_.routine != nullptr) interrupt_();
-  }
 
   uint64_t now_ = 0;
   uint64_t clock_reads_ = 0;
   bool wake_pending_ = false;
-  std::vector<Action> actions_;
+  std::vector<std::pair<uint64_t, std::function<void()>>> actions_;  // by virtual time
   std::vector<std::unique_ptr<int32_t>> ports_;
   Notification interrupt_;
   std::string failure_;
