@@ -166,11 +166,21 @@ TEST_F(Run, DevicesOfTheTracksTheRangeAndTheOrderOfOpeningAndClosing) {
 }
 
 TEST_F(Run, TheExtraTimeIsWaitedAtTheEndAndAnOutputThatFailsEndsTheRunAfterClosing) {
-  // clang-format off
-  for (const auto& [seconds, limits] : std::vector<std::pair<const char*, std::vector<uint32_t>>>{
-      {"1.5", {1500}}, {"0.0019", {1}}, {"0.0004", {0}}, {"4294967", {4294967000u}}, {"soon", {}}, {"0", {}},
-      {"-1", {}}, {"nan", {}}, {"-inf", {}}, {"1e-300", {}}, {"4294967.295", {0xFFFFFFFEu}}, {"1e308", {0xFFFFFFFEu}}}) {
-    // clang-format on
+  // The extra time in whole milliseconds, truncated, at most 2^32 - 2; none
+  // for what is no positive number.
+  const std::pair<const char*, std::vector<uint32_t>> extra_times[] = {{"1.5", {1500}},
+                                                                       {"0.0019", {1}},
+                                                                       {"0.0004", {0}},
+                                                                       {"4294967", {4294967000u}},
+                                                                       {"soon", {}},
+                                                                       {"0", {}},
+                                                                       {"-1", {}},
+                                                                       {"nan", {}},
+                                                                       {"-inf", {}},
+                                                                       {"1e-300", {}},
+                                                                       {"4294967.295", {0xFFFFFFFEu}},
+                                                                       {"1e308", {0xFFFFFFFEu}}};
+  for (const auto& [seconds, limits] : extra_times) {
     expect_run({"--to", "beat:0", "--extra-time", "2", "--extra-time", seconds, "@SONG@"}, 0, "", "");
     EXPECT_EQ(platform.wait_limits, limits) << seconds;
   }
