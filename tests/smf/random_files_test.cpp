@@ -10,15 +10,22 @@ namespace {
 
 using Texts = std::vector<std::string>;
 
-// A Sequence the writer takes, with events of every kind, data bytes of up
-// to 0xFF and meta numbers beyond 0x7F (none that ends a track), built track
-// after track so that events of one tick stand in track order, as the reader
-// puts them. Now and then a payload of over 64 KB, or over 255 tracks. A PPQ
+Event* (*const kTwoData[])(Track*, int32_t, int32_t, int32_t, int32_t) = {
+    note_off_new, note_on_new, key_pressure_new, control_change_new};
+Event* (*const kOneValue[])(Track*, int32_t, int32_t, int32_t) = {program_change_new, channel_pressure_new,
+                                                                  pitch_wheel_new};
+
+// A Sequence the writer takes, with events of every kind, channels and data
+// values the file cannot hold, meta numbers beyond 0x7F (none that ends a
+// track), built track after track so that events of one tick stand in track
+// order, as the reader puts them. Now and then a payload of over 64 KB, or over 255 tracks. A PPQ
 // resolution whose high byte is an SMPTE frame rate (0xE2, 0xE3, 0xE7, 0xE8)
 // would read back as SMPTE, and an SMPTE resolution keeps its low byte only:
 // neither is made.
 SequencePtr random_sequence(std::mt19937& random) {
   const auto below = [&](uint32_t count) { return static_cast<int32_t>(random() % count); };
+  // Channels and data values most often as a file holds them, else any.
+  const auto field = [&] { return below(4) ? below(0x100) : static_cast<int32_t>(random()); };
   const int32_t type = below(5);
   int32_t resolution = type == DIVISION_PPQ ? below(0x10000) : below(0x100);
   if (const int high = resolution >> 8; high == 0xE2 || high == 0xE3 || high == 0xE7 || high == 0xE8)
@@ -33,7 +40,9 @@ SequencePtr random_sequence(std::mt19937& random) {
       Bytes data(1 + (below(400) ? below(12) : below(100000)));  // a sysex status, then its bytes
       for (unsigned char& byte : data) byte = static_cast<unsigned char>(random());
       data[0] = below(2) ? 0xF0 : 0xF7;
-      if (kind < SYSEX) event_new_from_short_message(track, tick, 0x80 | kind << 4 | (random() & 0xFFFF0F));
+      if (kind < PROGRAM_CHANGE) kTwoData[kind](track, tick, field(), field(), field());
+      if (kind >= PROGRAM_CHANGE && kind < SYSEX)
+        kOneValue[kind - PROGRAM_CHANGE](track, tick, field(), field());
       if (kind == SYSEX) sysex_new(track, tick, static_cast<int32_t>(data.size()), data.data());
       if (kind == META)
         meta_new(track, tick, below(0x2F) | below(2) << 7, static_cast<int32_t>(data.size() - 1), &data[1]);

@@ -1,9 +1,8 @@
 // Loading when memory runs out gives null and keeps nothing allocated.
-//
-// This test program's malloc family forwards to glibc's own allocator and
-// can be told to refuse every allocation after the next n; meanwhile it
-// counts the blocks held. Not with the address sanitizer, which brings its
-// own allocator.
+// This test program's malloc and realloc forward to glibc's own allocator
+// and can be told to refuse every allocation after the next n; meanwhile
+// they count the blocks held. Not with the address sanitizer, which brings
+// its own allocator.
 #include "tests/smf/smf_test.h"
 
 #if defined(__GLIBC__) && !defined(__SANITIZE_ADDRESS__)
@@ -19,20 +18,19 @@ bool refuse_allocation() {
   refused += left == 0;
   return left == 0;
 }
-void* held(void* block) { return blocks_held += block != nullptr, block; }
+void* held(void* block) {
+  blocks_held += block != nullptr;
+  return block;
+}
 
 }  // namespace
 
 extern "C" {
 void* __libc_malloc(size_t size);
-void* __libc_calloc(size_t count, size_t size);
 void* __libc_realloc(void* block, size_t size);
 void __libc_free(void* block);
 
 void* malloc(size_t size) { return held(refuse_allocation() ? nullptr : __libc_malloc(size)); }
-void* calloc(size_t count, size_t size) {
-  return held(refuse_allocation() ? nullptr : __libc_calloc(count, size));
-}
 void* realloc(void* block, size_t size) {
   if (block == nullptr) return malloc(size);
   return refuse_allocation() ? nullptr : __libc_realloc(block, size);

@@ -163,8 +163,8 @@ TEST(WriterReplacement, ASaveKeepsWhatTheOldFileWas) {
     write_bytes(path, old);
     fs::permissions(path, fs::perms(row.mode));
     EXPECT_TRUE(!row.nobody_owns || chown(path.c_str(), 65534, static_cast<gid_t>(-1)) == 0);
-    if (row.attributes)
-      setxattr(path.c_str(), "user.one", "1", 1, 0), setxattr(path.c_str(), "user.two", "2", 1, 0);
+    for (const char* name : {"user.one", "user.two"})
+      if (row.attributes) setxattr(path.c_str(), name, name + 5, 3, 0);
     if (row.link == kSymbolic) fs::create_symlink("song.mid", link);
     if (row.link == kHard) fs::create_hard_link(path, link);
     fs::permissions(directory.file(""), fs::perms(row.folder));

@@ -23,7 +23,10 @@ struct ScratchFiles {
   std::filesystem::path directory = std::filesystem::exists("/dev/shm") ? "/dev/shm" : "";
   std::string input = TempFile::unique_path("input.mid", directory);
   std::string saved = TempFile::unique_path("saved.mid", directory);
-  ~ScratchFiles() { std::remove(input.c_str()), std::remove(saved.c_str()); }
+  ~ScratchFiles() {
+    std::remove(input.c_str());
+    std::remove(saved.c_str());
+  }
 };
 inline const ScratchFiles kScratch;
 
@@ -46,7 +49,8 @@ inline void list_remark(void* context, uint64_t offset, int32_t track, int32_t c
 // The Sequence's text; the Sequence is freed.
 inline std::string described(Sequence* sequence, Kept kept = Kept::kAsStored) {
   const std::string text = describe_sequence(sequence, kept);
-  return sequence_free(sequence), text;
+  sequence_free(sequence);
+  return text;
 }
 
 inline std::string unlike(const char* what, const std::string& expected, const std::string& actual) {

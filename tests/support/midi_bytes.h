@@ -20,19 +20,11 @@ class MidiBytes {
   MidiBytes() = default;
   MidiBytes(std::initializer_list<int> values) { bytes(values); }
 
-  MidiBytes& byte(int value) { return data_.push_back(static_cast<unsigned char>(value)), *this; }
-  MidiBytes& bytes(std::initializer_list<int> values) {
-    for (int value : values) byte(value);
-    return *this;
-  }
-  MidiBytes& fill(size_t count, int value) { return data_.insert(data_.end(), count, value), *this; }
-  // Characters without a terminating zero ("MThd", payload texts).
-  MidiBytes& ascii(std::string_view text) {
-    return data_.insert(data_.end(), text.begin(), text.end()), *this;
-  }
-  MidiBytes& append(const MidiBytes& more) {
-    return data_.insert(data_.end(), more.data_.begin(), more.data_.end()), *this;
-  }
+  MidiBytes& byte(int value) { return put(std::initializer_list<int>{value}); }
+  MidiBytes& bytes(std::initializer_list<int> values) { return put(values); }
+  MidiBytes& fill(size_t count, int value) { return put(std::vector<unsigned char>(count, value)); }
+  MidiBytes& ascii(std::string_view text) { return put(text); }  // without a terminating zero
+  MidiBytes& append(const MidiBytes& more) { return put(more.data_); }
   // Big-endian unsigned fields.
   MidiBytes& u16(uint32_t value) { return byte(static_cast<int>(value >> 8)).byte(static_cast<int>(value)); }
   MidiBytes& u32(uint32_t value) { return u16(value >> 16).u16(value & 0xFFFF); }
@@ -70,6 +62,12 @@ class MidiBytes {
   size_t size() const { return data_.size(); }
 
  private:
+  template <class Range>
+  MidiBytes& put(const Range& range) {
+    data_.insert(data_.end(), std::begin(range), std::end(range));
+    return *this;
+  }
+
   std::vector<unsigned char> data_;
 };
 
