@@ -1,6 +1,5 @@
 // Builds MIDI file bytes field by field, computing lengths, big-endian fields
-// and variable-length quantities on its own, apart from the library:
-//   MidiBytes().header(1, 1, 0x01E0).track(MidiBytes().vlq(0).bytes({0x90, 60, 100}).end_of_track(96))
+// and variable-length quantities on its own, apart from the library.
 #ifndef TACTUS_TESTS_SUPPORT_MIDI_BYTES_H
 #define TACTUS_TESTS_SUPPORT_MIDI_BYTES_H
 
@@ -72,12 +71,8 @@ class MidiBytes {
 };
 
 // The file behind the 20-byte RIFF "RMID" head, with the two RIFF lengths.
-inline MidiBytes rmid_wrapped(const MidiBytes& file, uint32_t riff_length, uint32_t data_length) {
-  return MidiBytes()
-      .chunk_head("RIFF", riff_length)
-      .ascii("RMID")
-      .chunk_head("data", data_length)
-      .append(file);
+inline MidiBytes rmid_wrapped(const MidiBytes& file, uint32_t riff, uint32_t data) {
+  return MidiBytes().chunk_head("RIFF", riff).ascii("RMID").chunk_head("data", data).append(file);
 }
 
 inline bool write_bytes(const std::string& path, const std::vector<unsigned char>& bytes) {

@@ -53,10 +53,6 @@ std::string event_text(Event* event, Kept kept) {
   return text;
 }
 
-bool ends_track_when_written(Event* event) {
-  return event_get_kind(event) == META && (meta_get_number(event) & 0x7F) == 0x2F;
-}
-
 }  // namespace
 
 std::string describe_sequence(Sequence* sequence, Kept kept) {
@@ -78,7 +74,8 @@ std::string describe_sequence(Sequence* sequence, Kept kept) {
     Event* event = track_get_first_event(track);
     for (int index = 0; event != nullptr; event = event_get_next_in_track(event), ++index) {
       if (event_get_previous_in_track(event) != previous || event_get_track(event) != track) text += " !link";
-      if (kept == Kept::kAsWritten && ends_track_when_written(event)) {
+      if (kept == Kept::kAsWritten && event_get_kind(event) == META &&
+          (meta_get_number(event) & 0x7F) == 0x2F) {
         end_tick = event_get_tick(event);
         break;
       }
