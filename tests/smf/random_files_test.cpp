@@ -15,17 +15,15 @@ Event* (*const kTwoData[])(Track*, int32_t, int32_t, int32_t, int32_t) = {
 Event* (*const kOneValue[])(Track*, int32_t, int32_t, int32_t) = {program_change_new, channel_pressure_new,
                                                                   pitch_wheel_new};
 
-// A Sequence the writer takes, with events of every kind, channels and data
-// values the file cannot hold, meta numbers beyond 0x7F (none that ends a
-// track), built track after track so that events of one tick stand in track
-// order, as the reader puts them. Now and then a payload of over 64 KB, or over 255 tracks. A PPQ
-// resolution whose high byte is an SMPTE frame rate (0xE2, 0xE3, 0xE7, 0xE8)
-// would read back as SMPTE, and an SMPTE resolution keeps its low byte only:
-// neither is made.
+// A Sequence the writer takes: events of every kind, channels and data values
+// the file cannot hold, meta numbers beyond 0x7F but none that ends a track,
+// now and then a payload over 64 KB or over 255 tracks; built track after
+// track, so that events of one tick stand in track order as the reader puts
+// them. No division that reads back as another (a PPQ resolution whose high
+// byte is an SMPTE rate, an SMPTE resolution over 255).
 SequencePtr random_sequence(std::mt19937& random) {
   const auto below = [&](uint32_t count) { return static_cast<int32_t>(random() % count); };
-  // Channels and data values most often as a file holds them, else any.
-  const auto field = [&] { return below(4) ? below(0x100) : static_cast<int32_t>(random()); };
+  const auto field = [&] { return below(4) ? below(0x100) : static_cast<int32_t>(random()); };  // or any
   const int32_t type = below(5);
   int32_t resolution = type == DIVISION_PPQ ? below(0x10000) : below(0x100);
   if (const int high = resolution >> 8; high == 0xE2 || high == 0xE3 || high == 0xE7 || high == 0xE8)

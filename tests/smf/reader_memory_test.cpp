@@ -1,8 +1,7 @@
-// Loading when memory runs out gives null and keeps nothing allocated.
-// This test program's malloc and realloc forward to glibc's own allocator
-// and can be told to refuse every allocation after the next n; meanwhile
-// they count the blocks held. Not with the address sanitizer, which brings
-// its own allocator.
+// Loading when memory runs out gives null and keeps nothing allocated. This
+// program's malloc and realloc, glibc's own unless told to refuse every
+// allocation after the next n, count the blocks held. Not with the address
+// sanitizer, which brings its own allocator.
 #include "tests/smf/smf_test.h"
 
 #if defined(__GLIBC__) && !defined(__SANITIZE_ADDRESS__)
@@ -45,10 +44,8 @@ namespace tactus::test {
 namespace {
 
 // More tracks than a merge tree on the stack takes, more events than the
-// first slabs hold, meta payloads and sysex buffers, and over 64 KB, so that
-// the file's buffer must grow. A load that gets by without what was refused
-// (the sequence order, merged more slowly without its tree) gives the same
-// sequence.
+// first slabs hold, payloads, and over 64 KB so that the file's buffer must
+// grow. A load that gets by without what was refused gives the same result.
 TEST(ReaderMemory, EveryFailedAllocationGivesNullAndKeepsNothing) {
   MidiBytes file = MidiBytes().header(1, 70, 96);
   for (int track = 0; track < 70; ++track) {

@@ -1,9 +1,9 @@
-// The writer: the exact bytes of its files, where a reader would take
-// others as well (every event with its full status, delta times and lengths
-// in their shortest form; what it keeps of each value the random round
-// trips show), and what a save does to the file system: a refused or failed
-// save keeps the old file and leaves nothing behind; a complete one replaces
-// the old file whole or writes it in place, keeping what it was.
+// The writer: its exact bytes where a reader would take others too (what it
+// keeps of each value the random round trips show), and what a save does to
+// the file system.
+#include <set>
+
+#include "support/guard_table.h"
 #include "tests/smf/smf_test.h"
 
 #ifdef __linux__
@@ -21,13 +21,17 @@
 
 #include <cstddef>
 #include <tuple>
+
+// Every file and folder a save syncs, seen through the C library's fsync.
+std::set<ino_t> synced_files;
+extern "C" int fsync(int descriptor) {
+  struct stat status {};
+  if (fstat(descriptor, &status) == 0) synced_files.insert(status.st_ino);
+  return static_cast<int>(syscall(SYS_fsync, descriptor));
+}
 #endif
-#include <set>
 
 namespace tactus::test {
-#ifdef __linux__
-std::set<ino_t> synced_files;
-#endif
 namespace {
 
 namespace fs = std::filesystem;
@@ -57,7 +61,8 @@ SequencePtr small_sequence(int32_t controls = 0) {
   return sequence;
 }
 
-// A file in the writer's own form, loaded and saved, comes back byte for byte.
+// A file in the writer's own form (every status written, delta times and
+// lengths in their shortest form), loaded and saved, comes back as it was.
 TEST(WriterBytes, EachEventAsTheFileHoldsIt) {
   const MidiBytes events = MidiBytes({0, 0x90, 60, 100, 0, 0x90, 64, 100, 0x7F, 0xEF, 0x34, 0x24})
                                .bytes({0x81, 0x00, 0xF0, 2, 0x7E, 0xF7, 0x81, 0x80, 0x00, 0xF7, 1, 0x43})
@@ -81,56 +86,48 @@ TEST(WriterBytes, AChunkOf8MiBHasALengthOfFourBytes) {
   EXPECT_EQ(Bytes(bytes.begin() + 18, bytes.begin() + 22), (Bytes{0x00, 0x80, 0x00, 0x09}));
 }
 
-// A save that must fail: -1, the old file byte for byte, nothing else left.
-void expect_refused(Sequence* sequence) {
-  ScratchDirectory directory;
-  write_bytes(directory.file("old.mid"), kOld);
-  EXPECT_EQ(sequence_save(sequence, directory.file("old.mid").c_str()), -1);
-  EXPECT_EQ(sequence_save(sequence, directory.file("new.mid").c_str()), -1);
-  EXPECT_EQ(read_file(directory.file("old.mid")), kOld);
-  EXPECT_EQ(directory.entries(), std::set<std::string>{"old.mid"});
-}
-
-// Values the file cannot hold, and names that cannot be written.
+// Values the file cannot hold and names that cannot be written: -1, and the
+// old file byte for byte, nothing else left.
 TEST(WriterRefusals, ValuesTheFileCannotHoldWriteNothing) {
-  const struct {
-    const char* name;
-    void (*change)(Sequence*);
-  } rows[] = {
-      {"negative tick", [](Sequence* s) { note_on_new(sequence_get_first_track(s), -1, 0, 60, 100); }},
-      {"delta of 2^28",
-       [](Sequence* s) { note_on_new(sequence_get_first_track(s), 480 + (1 << 28), 0, 60, 0); }},
-      {"end delta of 2^28", [](Sequence* s) { track_set_end_tick(sequence_add_track(s), 1 << 28); }},
-      {"negative end tick", [](Sequence* s) { track_set_end_tick(sequence_add_track(s), -10); }},
-      {"division type -1", [](Sequence* s) { sequence_set_division_type(s, -1); }},
-      {"division type 5", [](Sequence* s) { sequence_set_division_type(s, 5); }},
-  };
-  for (const auto& row : rows) {
-    SCOPED_TRACE(row.name);
+  ScratchDirectory directory;
+  const std::string old_file = directory.file("old.mid");
+  write_bytes(old_file, kOld);
+  const auto save_changed = [&](void (*change)(Sequence*)) {
     SequencePtr sequence = small_sequence();
-    row.change(sequence.get());
-    expect_refused(sequence.get());
-  }
-  expect_refused(nullptr);
-  SequencePtr sequence = small_sequence();
-  for (int i = 0; i < 0xFFFF; ++i) sequence_add_track(sequence.get());
-  expect_refused(sequence.get());  // more tracks than the header can count
-  track_free(sequence_get_last_track(sequence.get()));
-  EXPECT_EQ(saved_bytes(sequence.get()).size(), 14u + 21u + 0xFFFEu * 12u);
-  EXPECT_EQ(sequence_save(sequence.get(), nullptr), -1);
-  EXPECT_EQ(sequence_save(sequence.get(), TempFile::unique_path("no/such.mid").c_str()), -1);
-  EXPECT_EQ(sequence_save(sequence.get(), fs::temp_directory_path().string().c_str()), -1);
+    change(sequence.get());
+    return sequence_save(sequence.get(), old_file.c_str());
+  };
+  SequencePtr most = small_sequence();
+  for (int i = 1; i < 0xFFFF; ++i) sequence_add_track(most.get());
+  EXPECT_EQ(saved_bytes(most.get()).size(), 14u + 21u + 0xFFFEu * 12u);
+  sequence_add_track(most.get());  // one more than the header counts
+  expect_guards({
+      GUARD(save_changed([](Sequence* s) { note_on_new(sequence_get_first_track(s), -1, 0, 60, 100); }), -1),
+      GUARD(save_changed(
+                [](Sequence* s) { note_on_new(sequence_get_first_track(s), 480 + (1 << 28), 0, 60, 0); }),
+            -1),
+      GUARD(save_changed([](Sequence* s) { track_set_end_tick(sequence_add_track(s), 1 << 28); }), -1),
+      GUARD(save_changed([](Sequence* s) { track_set_end_tick(sequence_add_track(s), -10); }), -1),
+      GUARD(save_changed([](Sequence* s) { sequence_set_division_type(s, -1); }), -1),
+      GUARD(save_changed([](Sequence* s) { sequence_set_division_type(s, 5); }), -1),
+      GUARD(sequence_save(most.get(), old_file.c_str()), -1),
+      GUARD(sequence_save(most.get(), directory.file("new.mid").c_str()), -1),
+      GUARD(sequence_save(nullptr, old_file.c_str()), -1),
+      GUARD(sequence_save(most.get(), nullptr), -1),
+      GUARD(sequence_save(most.get(), TempFile::unique_path("no/such.mid").c_str()), -1),
+      GUARD(sequence_save(most.get(), fs::temp_directory_path().string().c_str()), -1),
+  });
+  EXPECT_EQ(read_file(old_file), kOld);
+  EXPECT_EQ(directory.entries(), std::set<std::string>{"old.mid"});
 }
 
 #ifdef __linux__
 enum Conditions { kAsIs = 0, kAsNobody = 1, kFullDisk = 2, kNoChanges = 4 };
 enum Link { kNone, kSymbolic, kHard };
 
-// A save in this process, or under conditions in a child process: as the
-// user nobody (when run as root), with a file size limit standing in for a
-// full disk, or with changes of owner and of extended attributes refused as
-// some network file systems do. The exit status carries the result; -2 when
-// the conditions could not be set.
+// A save here, or in a child process as the user nobody (run as root), with
+// a size limit for a full disk, or refused changes of owner and attributes
+// as on some network file systems; -2 when these could not be set.
 int save_as(Sequence* sequence, const std::string& path, int conditions) {
   if (conditions == kAsIs) return sequence_save(sequence, path.c_str());
   const pid_t child = fork();
@@ -167,13 +164,11 @@ std::string attribute(const std::string& path, const char* name) {
   return getxattr(path.c_str(), name, value, sizeof value - 1) < 0 ? "none" : value;
 }
 
-// A save keeps the old file's mode, owner, group, extended attributes and
-// names; one that cannot be complete (a full disk) changes nothing. A file
-// is replaced by one written beside it under a free temporary name, renamed
-// over it once on disk, its folder synced after; it is written in place
-// when replacing it would cut it off its other names, hand it to another
-// owner, lose its attributes, or needs a folder that takes no new file. A
-// read-only file is refused, though its folder would take a new file.
+// A save keeps the old file's mode, owner, group, attributes and names; one
+// that cannot be complete (a full disk) changes nothing. The new file is
+// written beside the old under a free temporary name, synced, renamed over
+// it, its folder synced; in place when replacing would cut the file off its
+// other names, owner or attributes, or the folder takes no new file.
 TEST(WriterReplacement, ASaveKeepsWhatTheOldFileWas) {
   const struct {
     const char* name;
@@ -241,9 +236,8 @@ TEST(WriterReplacement, ASaveKeepsWhatTheOldFileWas) {
   EXPECT_EQ(read_file(directory.file("later.mid")), saved_bytes(small.get()));
 }
 
-// A full device fails at its first write. Devices are written in place. Run
-// as root, a faulty save could replace the machine's own devices: root
-// saves to nodes of its own.
+// Devices are written in place. As root, to nodes of its own, so that a
+// faulty save cannot replace the machine's devices.
 TEST(WriterFailures, DevicesAreWrittenInPlace) {
   ScratchDirectory directory;
   SequencePtr sequence = small_sequence(2000);
@@ -260,13 +254,3 @@ TEST(WriterFailures, DevicesAreWrittenInPlace) {
 
 }  // namespace
 }  // namespace tactus::test
-
-#ifdef __linux__
-// Every file and folder a save syncs, seen by standing in for the C
-// library's fsync.
-extern "C" int fsync(int descriptor) {
-  struct stat status {};
-  if (fstat(descriptor, &status) == 0) tactus::test::synced_files.insert(status.st_ino);
-  return static_cast<int>(syscall(SYS_fsync, descriptor));
-}
-#endif

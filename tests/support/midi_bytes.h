@@ -91,8 +91,6 @@ class TempFile {
     write_bytes(path_, bytes.data());
   }
   ~TempFile() { std::remove(path_.c_str()); }
-  TempFile(const TempFile&) = delete;
-  TempFile& operator=(const TempFile&) = delete;
   const char* path() const { return path_.c_str(); }
 
   // In the temporary directory unless given another.
