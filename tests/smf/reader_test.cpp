@@ -63,9 +63,9 @@ TEST(ReaderRemarks, EachDeviationIsToldWithItsPlace) {
        ""},
       {"header of 7 bytes", MidiBytes().chunk_head("MThd", 7).u16(1).u16(1).u16(96).byte(0).track(kNote),
        "14 -1 1 header chunk is 7 bytes long, not 6: 1 byte skipped\n"},
-      {"format 0 with 2 tracks", plain(0, 2).track(kNote).track(kNote),
-       "10 -1 2 format 0 declares 2 track chunks, not 1: all read\n"},
-      {"foreign chunk", plain(1, 1).chunk("X \"\\", {1, 2}).track(kNote),
+      {"format 0 with 2 tracks, a foreign chunk",
+       plain(0, 2).chunk("X \"\\", {1, 2}).track(kNote).track(kNote),
+       "10 -1 2 format 0 declares 2 track chunks, not 1: all read\n"
        "14 -1 3 chunk \"X \\x22\\x5C\" is not a track: skipped\n"},
       {"missing track", plain(1, 2).track(kNote),
        "34 -1 4 the header declares 2 track chunks, the file has 1\n"},
@@ -86,14 +86,14 @@ TEST(ReaderRemarks, EachDeviationIsToldWithItsPlace) {
        "23 0 10 data byte 0x3C with no status to repeat: skipped\n"
        "24 0 10 data byte 0x00 with no status to repeat: skipped\n"},
       {"system messages",
-       plain(1, 1).track(MidiBytes({0, 0xF1, 0x7F, 0, 0xF2, 1, 2, 0, 0xF3, 3}).append(kNote)),
+       plain(1, 1).track(
+           MidiBytes({0, 0xF1, 0x7F, 0, 0xF2, 1, 2, 0, 0xF3, 3, 0, 0xF8, 0, 0x3C}).append(kNote)),
        "23 0 12 system message 0xF1 in a track: skipped with its 1 data byte\n"
        "26 0 12 system message 0xF2 in a track: skipped with its 2 data bytes\n"
-       "30 0 12 system message 0xF3 in a track: skipped with its 1 data byte\n"},
-      {"data bytes after a system message", plain(1, 1).track(MidiBytes({0, 0xF8, 0, 0x3C}).append(kNote)),
-       "23 0 12 system message 0xF8 in a track: skipped\n"
-       "25 0 12 data byte 0x3C repeats system status 0xF8: skipped\n"
-       "26 0 12 data byte 0x00 repeats system status 0xF8: skipped\n"},
+       "30 0 12 system message 0xF3 in a track: skipped with its 1 data byte\n"
+       "33 0 12 system message 0xF8 in a track: skipped\n"
+       "35 0 12 data byte 0x3C repeats system status 0xF8: skipped\n"
+       "36 0 12 data byte 0x00 repeats system status 0xF8: skipped\n"},
       {"bytes after the last chunk", plain(1, 1).track(kNote).ascii("XFIH").bytes({0, 0}),
        "34 -1 13 6 bytes after the last chunk: not read\n"},
       {"no chunk after the last", plain(1, 1).track(kNote).ascii("XFI").bytes({1, 0, 0, 0, 0}),
