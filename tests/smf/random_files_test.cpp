@@ -1,5 +1,5 @@
-// Random Sequences saved and loaded back, and random damage to their files.
-// Every file goes through load(), and so through the checks of file_flaw.
+// Random Sequences saved and loaded back, and random damage to their files,
+// each file through the checks of file_flaw (load()).
 #include <algorithm>
 #include <random>
 
@@ -15,12 +15,9 @@ Event* (*const kTwoData[])(Track*, int32_t, int32_t, int32_t, int32_t) = {
 Event* (*const kOneValue[])(Track*, int32_t, int32_t, int32_t) = {program_change_new, channel_pressure_new,
                                                                   pitch_wheel_new};
 
-// A Sequence the writer takes: events of every kind, channels and data values
-// the file cannot hold, meta numbers beyond 0x7F but none that ends a track,
-// now and then a payload over 64 KB or over 255 tracks; built track after
-// track, so that events of one tick stand in track order as the reader puts
-// them. No division that reads back as another (a PPQ resolution whose high
-// byte is an SMPTE rate, an SMPTE resolution over 255).
+// Events of every kind, values the file cannot hold, no meta event that ends
+// a track, now and then over 64 KB or 255 tracks; built track after track, as
+// the reader orders events of one tick. No division that reads back as another.
 SequencePtr random_sequence(std::mt19937& random) {
   const auto below = [&](uint32_t count) { return static_cast<int32_t>(random() % count); };
   const auto field = [&] { return below(4) ? below(0x100) : static_cast<int32_t>(random()); };  // or any
@@ -61,11 +58,9 @@ std::vector<size_t> chunk_lengths(const Bytes& file) {
   return at;
 }
 
-// A random Sequence, saved, loads as written and draws no remark. Cut
-// anywhere, its file gives the events of the whole file up to some point,
-// track after track, and no track whose chunk head is not whole. Damage
-// inside one track chunk (a bit flipped, a length that lies) leaves every
-// other track as it was; a chunk length that lies leaves the tracks before it.
+// Saved, loads as written without a remark. Cut, gives the events up to some
+// point and no track without its whole chunk head. A flipped bit or a lying
+// length in a track harms no other track; a lying chunk length, none before.
 TEST(RandomFiles, LoadAsWrittenAndDamageHarmsOnlyWhatFollowsIt) {
   std::mt19937 random(202);
   const auto below = [&](size_t count) { return static_cast<size_t>(random() % count); };
@@ -100,8 +95,7 @@ TEST(RandomFiles, LoadAsWrittenAndDamageHarmsOnlyWhatFollowsIt) {
     const size_t end = track + 1 < lengths.size() ? lengths[track + 1] - 4 : file.size();
     Bytes changed = file;
     changed[start + below(end - start)] ^= 1 << below(8);
-    // The lie in five bytes where a length would stand, most often after a
-    // system-exclusive or meta status.
+    // Five bytes of lie, most often where a sysex or meta length stands.
     size_t at = start + below(end - start);
     while (at < end && changed[at] < 0xF0) ++at;
     at += at < end && changed[at] == 0xFF ? 2 : 1;

@@ -1,7 +1,6 @@
-// Loading when memory runs out gives null and keeps nothing allocated. This
-// program's malloc and realloc, glibc's own unless told to refuse every
-// allocation after the next n, count the blocks held. Not with the address
-// sanitizer, which brings its own allocator.
+// When memory runs out, a load gives null and keeps nothing. This program's
+// malloc and realloc count the blocks held and refuse all after the next n
+// (not with the address sanitizer, which brings its own allocator).
 #include "tests/smf/smf_test.h"
 
 #if defined(__GLIBC__) && !defined(__SANITIZE_ADDRESS__)
@@ -43,9 +42,8 @@ void free(void* block) {
 namespace tactus::test {
 namespace {
 
-// More tracks than a merge tree on the stack takes, more events than the
-// first slabs hold, payloads, and over 64 KB so that the file's buffer must
-// grow. A load that gets by without what was refused gives the same result.
+// Tracks beyond a merge tree on the stack, events beyond the first slabs, and
+// over 64 KB of file; a load that does without what was refused is the same.
 TEST(ReaderMemory, EveryFailedAllocationGivesNullAndKeepsNothing) {
   MidiBytes file = MidiBytes().header(1, 70, 96);
   for (int track = 0; track < 70; ++track) {

@@ -1,19 +1,14 @@
-// What the reader makes of files the writer would not make: the RIFF
-// wrapper, other headers, running status, whole data bytes, long delta
-// times, and every deviation from the format, told by the loaders with
-// remarks (offset, track, code, text). load() checks each Sequence against
-// the one loaded without remarks, and a file's remarks against memory's.
+// What the reader makes of files the writer would not make, and the remarks
+// it tells of each deviation from the format.
 #include "support/guard_table.h"
 #include "tests/smf/smf_test.h"
 
 namespace tactus::test {
 namespace {
 
-// One note at tick 0, so each track can be told apart by its note.
 MidiBytes note_track(int note) { return MidiBytes().vlq(0).bytes({0x90, note, 100}).end_of_track(10); }
 
-// A RIFF "RMID" wrapper gives the plain file, whatever its lengths say;
-// anything else that is not a whole header gives null.
+// A RIFF "RMID" wrapper gives the plain file, whatever its lengths say.
 TEST(ReaderHeader, RiffWrapperGivesThePlainFileAndAnythingElseIsRefused) {
   const MidiBytes file = MidiBytes().header(1, 2, 0x01E0).track(note_track(60)).track(note_track(62));
   const std::string plain = describe_sequence(load(file).get());
@@ -47,11 +42,9 @@ MidiBytes one_track(const MidiBytes& events) { return plain(0, 1).track(events);
 
 TEST(ReaderRemarks, EachDeviationIsToldWithItsPlace) {
   // Running status between channel messages only, around meta and sysex events.
-  MidiBytes running =
-      MidiBytes({0, 0x90, 60, 64, 10, 60, 0}).meta(0, 6, {'A'}).bytes({0, 0x90, 62, 64, 10, 62, 0});
-  const MidiBytes clean = plain(1, 2)
-                              .track(running.sysex(0, 0xF0, {0x7E, 0xF7}).bytes({0, 0xC0, 5}).end_of_track(0))
-                              .track(kNote);
+  const MidiBytes clean = plain(1, 2).track(kNote).track(
+      {0,  0x90, 60, 64, 10,   60, 0,    0,    0xFF, 6,    1, 'A', 0,    0x90, 62, 64,
+       10, 62,   0,  0,  0xF0, 2,  0x7E, 0xF7, 0,    0xC0, 5, 0,   0xFF, 0x2F, 0});
   const struct {
     const char* name;
     MidiBytes file;
@@ -105,8 +98,7 @@ TEST(ReaderRemarks, EachDeviationIsToldWithItsPlace) {
        "12 -1 14 \"data\" chunk claims 1000 bytes, the file holds 34 after its head: size not used\n"},
       {"data bytes taken whole", one_track({0x00, 0x90, 0x80, 0xFF, 0x00, 0xE0, 0xFF, 0xFF}), nullptr,
        "0 NOTE_ON 0 128 255, 0 PITCH_WHEEL 0 32767; end 0"},
-      // After a meta event a data byte is the next meta number; after a
-      // sysex, the next count. Each keeps its status byte.
+      // A data byte after a meta event is the next meta number; after a sysex, its count.
       {"meta and sysex status repeated",
        one_track({0x00, 0xFF, 0x03, 0x02, 'P',  'i',  0x07, 0x06, 0x01, 'M',  0x00, 0xF0,
                   0x03, 0x43, 0x12, 0xF7, 0x05, 0xF7, 0x01, 0x43, 0x00, 0x00, 0x00, 0xFF,

@@ -18,9 +18,8 @@ struct SequenceDeleter {
 };
 using SequencePtr = std::unique_ptr<Sequence, SequenceDeleter>;
 
-// Loads the bytes after the checks of file_flaw, from an exact copy so that
-// the address sanitizer sees a read past them. With TACTUS_SEED_DIRECTORY
-// set, each file of up to 4 KB is kept there as a seed for the fuzz targets.
+// After the checks of file_flaw, on an exact copy for the address sanitizer;
+// kept in $TACTUS_SEED_DIRECTORY, if set and under 4 KB, to seed the fuzzers.
 inline SequencePtr load(const Bytes& bytes) {
   static int count = 0;
   const Bytes exact = bytes;

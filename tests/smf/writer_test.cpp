@@ -1,6 +1,4 @@
-// The writer: its exact bytes where a reader would take others too (what it
-// keeps of each value the random round trips show), and what a save does to
-// the file system.
+// The writer's exact bytes, and what a save does to the file system.
 #include <set>
 
 #include "support/guard_table.h"
@@ -52,7 +50,6 @@ class ScratchDirectory {
   fs::path path_{TempFile::unique_path("dir")};
 };
 
-// A note, then as many control changes.
 SequencePtr small_sequence(int32_t controls = 0) {
   SequencePtr sequence(sequence_new(1, DIVISION_PPQ, 480));
   note_pair_new(sequence_add_track(sequence.get()), 0, 480, 0, 60, 100, 0);
@@ -75,12 +72,10 @@ TEST(WriterBytes, EachEventAsTheFileHoldsIt) {
   EXPECT_EQ(saved_bytes(load(file).get()), file.data());
 }
 
-// From 8 MiB on, a chunk's length needs its top byte: a sysex of 2^23 bytes
-// (a delta, the status, 4 bytes of length, the rest) and an end of track.
+// A sysex of 2^23 bytes (delta, status, 4 bytes of length, the rest), end of track.
 TEST(WriterBytes, AChunkOf8MiBHasALengthOfFourBytes) {
   SequencePtr sequence(sequence_new(1, DIVISION_PPQ, 480));
-  std::vector<unsigned char> sysex(1 << 23, 0);
-  sysex[0] = 0xF0;
+  const std::vector<unsigned char> sysex(1 << 23, 0xF0);
   sysex_new(sequence_add_track(sequence.get()), 0, 1 << 23, sysex.data());
   const Bytes bytes = saved_bytes(sequence.get());
   EXPECT_EQ(Bytes(bytes.begin() + 18, bytes.begin() + 22), (Bytes{0x00, 0x80, 0x00, 0x09}));
@@ -125,9 +120,8 @@ TEST(WriterRefusals, ValuesTheFileCannotHoldWriteNothing) {
 enum Conditions { kAsIs = 0, kAsNobody = 1, kFullDisk = 2, kNoChanges = 4 };
 enum Link { kNone, kSymbolic, kHard };
 
-// A save here, or in a child process as the user nobody (run as root), with
-// a size limit for a full disk, or refused changes of owner and attributes
-// as on some network file systems; -2 when these could not be set.
+// A save here, or in a child as nobody (if root), with a size limit for a full
+// disk, or refused changes of owner and attributes; -2 if these failed.
 int save_as(Sequence* sequence, const std::string& path, int conditions) {
   if (conditions == kAsIs) return sequence_save(sequence, path.c_str());
   const pid_t child = fork();
@@ -165,10 +159,9 @@ std::string attribute(const std::string& path, const char* name) {
 }
 
 // A save keeps the old file's mode, owner, group, attributes and names; one
-// that cannot be complete (a full disk) changes nothing. The new file is
-// written beside the old under a free temporary name, synced, renamed over
-// it, its folder synced; in place when replacing would cut the file off its
-// other names, owner or attributes, or the folder takes no new file.
+// that cannot be complete (a full disk) changes nothing. It replaces the file
+// by one written under a free name beside it, unless that would cut the file
+// off its other names, owner or attributes, or the folder is closed.
 TEST(WriterReplacement, ASaveKeepsWhatTheOldFileWas) {
   const struct {
     const char* name;

@@ -1,9 +1,6 @@
-// What any bytes must give the reader and the writer, checked alike by the
-// tests on the files they build and by the fuzz targets on theirs: a
-// Sequence, if any, that keeps the invariants of a loaded file; the same one
-// from a file (read in blocks) as from memory, with remarks as without; the
-// same remarks from a file as from memory, each in place; once saved, loaded
-// again as the same Sequence, less what the file cannot hold.
+// What any bytes must give, for the tests and the fuzz targets alike: a
+// well-formed Sequence or none, the same from a file as from memory and with
+// remarks as without, remarks in place, and saved, loaded back as written.
 #ifndef TACTUS_TESTS_SUPPORT_FILE_CHECK_H
 #define TACTUS_TESTS_SUPPORT_FILE_CHECK_H
 
@@ -57,8 +54,7 @@ inline std::string file_flaw(const unsigned char* data, size_t size) {
   Sequence* loaded = sequence_load_from_memory(data, size);
   const std::string expected = describe_sequence(loaded);
   RemarkListing memory{size, "", ""}, file{size, "", ""};
-  // The writer refuses values the file cannot hold (a delta time of 2^28 or
-  // more, for one): such a Sequence has no round trip.
+  // A Sequence with values the file cannot hold has no round trip.
   const bool saved = loaded != nullptr && sequence_save(loaded, kScratch.saved.c_str()) == 0;
   const std::string written = saved ? describe_sequence(loaded, Kept::kAsWritten) : "";
   const std::string flaws[] = {

@@ -24,11 +24,9 @@ class MidiBytes {
   MidiBytes& fill(size_t count, int value) { return put(std::vector<unsigned char>(count, value)); }
   MidiBytes& ascii(std::string_view text) { return put(text); }  // without a terminating zero
   MidiBytes& append(const MidiBytes& more) { return put(more.data_); }
-  // Big-endian unsigned fields.
   MidiBytes& u16(uint32_t value) { return byte(static_cast<int>(value >> 8)).byte(static_cast<int>(value)); }
   MidiBytes& u32(uint32_t value) { return u16(value >> 16).u16(value & 0xFFFF); }
-  // A variable-length quantity in its shortest form: 7 bits a byte, most
-  // significant group first, the top bit set on all bytes but the last.
+  // Shortest form: 7 bits a byte, high group first, the top bit on all but the last.
   MidiBytes& vlq(uint32_t value) {
     int group = 4;
     while (group > 0 && (value >> (7 * group)) == 0) --group;
@@ -42,8 +40,7 @@ class MidiBytes {
   MidiBytes& chunk(std::string_view identifier, const MidiBytes& content) {
     return chunk_head(identifier, static_cast<uint32_t>(content.size())).append(content);
   }
-  // "MThd" of length 6: format, declared track count, the two division bytes
-  // as one 16-bit word (0x01E0 for 480 per quarter, 0xE728 for 25 fps x 40).
+  // The division bytes as one word: 0x01E0 for 480 per quarter, 0xE728 for 25 fps x 40.
   MidiBytes& header(uint32_t format, uint32_t track_count, uint32_t division) {
     return chunk_head("MThd", 6).u16(format).u16(track_count).u16(division);
   }
@@ -83,8 +80,7 @@ inline bool write_bytes(const std::string& path, const std::vector<unsigned char
   return file != nullptr && std::fclose(file) == 0 && written;
 }
 
-// A file in the temporary directory, removed when this goes out of scope.
-// A random part in its name keeps test programs running side by side apart.
+// A file with a random name, for test programs side by side, removed at the end.
 class TempFile {
  public:
   TempFile(std::string_view name, const MidiBytes& bytes) : path_(unique_path(name)) {
@@ -93,7 +89,6 @@ class TempFile {
   ~TempFile() { std::remove(path_.c_str()); }
   const char* path() const { return path_.c_str(); }
 
-  // In the temporary directory unless given another.
   static std::string unique_path(std::string_view name, std::filesystem::path directory = {}) {
     const std::string random =
         std::to_string(std::random_device{}()) + std::to_string(std::random_device{}());

@@ -1,5 +1,4 @@
-// Two views of a Sequence, through the public accessors only, shared by the
-// tests and the fuzz targets.
+// Two views of a Sequence through the public accessors, for tests and fuzzers.
 #ifndef TACTUS_TESTS_SUPPORT_SEQUENCE_CHECK_H
 #define TACTUS_TESTS_SUPPORT_SEQUENCE_CHECK_H
 
@@ -9,9 +8,9 @@
 
 namespace tactus::test {
 
-// Values as stored, or as a save and a load give them back: format & 0xFFFF,
-// channels & 0x0F, data values & 0x7F (pitch wheel & 0x3FFF), meta numbers &
-// 0x7F; a meta event that thus becomes end of track ends its track there.
+// Values as stored, or as a save and a load give them back: format, channels,
+// data values and meta numbers cut to their bits; a meta event that thus
+// becomes end of track ends its track there.
 enum class Kept { kAsStored, kAsWritten };
 
 // A header line, a line per track "track N: <event>, <event>; end <tick>",
@@ -20,10 +19,8 @@ enum class Kept { kAsStored, kAsWritten };
 // adds a "!" note, so equal texts mean equal, well-linked Sequences.
 std::string describe_sequence(Sequence* sequence, Kept kept = Kept::kAsStored);
 
-// Empty when the Sequence keeps every invariant of a loaded file (tracks
-// numbered and counted right, events sorted in each track and in sequence
-// order, every event once in each, links mirrored, every field a value a
-// file can give), else the first one broken. Reads every data byte.
+// Empty when the Sequence keeps every invariant of a loaded file (numbering,
+// sorting, links, fields a file can give), else the first one broken.
 std::string loaded_sequence_flaw(Sequence* sequence);
 
 }  // namespace tactus::test
