@@ -35,9 +35,10 @@ SequencePtr random_sequence(std::mt19937& random) {
       Bytes data(1 + (below(400) ? below(12) : below(100000)));  // a sysex status, then its bytes
       for (unsigned char& byte : data) byte = static_cast<unsigned char>(random());
       data[0] = below(2) ? 0xF0 : 0xF7;
-      if (kind < PROGRAM_CHANGE) kTwoData[kind](track, tick, field(), field(), field());
+      const int32_t channel = field(), first = field(), second = field();  // in this order
+      if (kind < PROGRAM_CHANGE) kTwoData[kind](track, tick, channel, first, second);
       if (kind >= PROGRAM_CHANGE && kind < SYSEX)
-        kOneValue[kind - PROGRAM_CHANGE](track, tick, field(), field());
+        kOneValue[kind - PROGRAM_CHANGE](track, tick, channel, first);
       if (kind == SYSEX) sysex_new(track, tick, static_cast<int32_t>(data.size()), data.data());
       if (kind == META)
         meta_new(track, tick, below(0x2F) | below(2) << 7, static_cast<int32_t>(data.size() - 1), &data[1]);

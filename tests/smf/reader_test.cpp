@@ -8,7 +8,6 @@ namespace {
 
 MidiBytes note_track(int note) { return MidiBytes().vlq(0).bytes({0x90, note, 100}).end_of_track(10); }
 
-// A RIFF "RMID" wrapper gives the plain file, whatever its lengths say.
 TEST(ReaderHeader, RiffWrapperGivesThePlainFileAndAnythingElseIsRefused) {
   const MidiBytes file = MidiBytes().header(1, 2, 0x01E0).track(note_track(60)).track(note_track(62));
   const std::string plain = describe_sequence(load(file).get());
