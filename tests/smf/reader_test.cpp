@@ -86,8 +86,9 @@ TEST(ReaderRemarks, EachDeviationIsToldWithItsPlace) {
        "33 0 12 system message 0xF8 in a track: skipped\n"
        "35 0 12 data byte 0x3C repeats system status 0xF8: skipped\n"
        "36 0 12 data byte 0x00 repeats system status 0xF8: skipped\n"},
-      {"bytes after the last chunk", plain(1, 1).track(kNote).ascii("XFIH").bytes({0, 0}),
-       "34 -1 13 6 bytes after the last chunk: not read\n"},
+      {"bytes after the last chunk", plain(1, 1).track(MidiBytes(kNote).byte(0)).ascii("XFIH").bytes({0, 0}),
+       "34 0 7 1 byte after the end-of-track event: not read\n35 -1 13 6 bytes after the last chunk: not "
+       "read\n"},
       {"no chunk after the last", plain(1, 1).track(kNote).ascii("XFI").bytes({1, 0, 0, 0, 0}),
        "34 -1 13 8 bytes after the last chunk: not read\n"},
       {"RIFF data short", rmid_wrapped(plain(1, 1).track(kNote), 46, 10),
