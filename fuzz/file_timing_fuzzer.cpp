@@ -1,8 +1,5 @@
-// Musical time over the tempo map of arbitrary files, however degenerate
-// (zero or huge tempos, short payloads, meters of 0 beats, resolution 0):
-// through random edits, the time index answers as the walk does.
-#include <cstddef>
-#include <cstdint>
+// On the tempo maps of arbitrary files, however degenerate, through random
+// edits, the time index answers as the walk does.
 
 #include "fuzz/check.h"
 #include "tests/timing/index_and_walk.h"

@@ -1,8 +1,5 @@
-// The reader on arbitrary bytes: whatever it gives back must be a
-// well-formed Sequence, and freeing it must release everything.
-#include <cstddef>
-#include <cstdint>
-
+// The reader on arbitrary bytes: a well-formed Sequence or none; the
+// sanitizers see every byte read and every block not freed.
 #include "fuzz/check.h"
 #include "support/sequence_check.h"
 #include "tactus/smf.h"

@@ -1,9 +1,5 @@
-// The reader and the writer together on arbitrary bytes: every check of
-// file_flaw (tests/support/file_check.h), which the tests run on the files
-// they build.
-#include <cstddef>
-#include <cstdint>
-
+// The reader and the writer on arbitrary bytes: the checks the tests run on
+// the files they build (tests/support/file_check.h).
 #include "fuzz/check.h"
 #include "support/file_check.h"
 

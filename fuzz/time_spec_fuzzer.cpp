@@ -1,6 +1,6 @@
-// Any text on random maps: as a --from or --to spec it gives some tick
-// ("tick:" reads like strtoll, clamped to 32 bits); as a position in each
-// notation a tick whose text fits 31 characters; as a marker name, a tick.
+// Any text on random maps, as a --from or --to spec ("tick:" reads as strtoll,
+// clamped to 32 bits) and as a position in each notation (the tick's text
+// then fits 31 characters).
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
@@ -13,7 +13,7 @@
 using namespace timing_test;
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  // In a buffer of its own size, so that a read past its end is caught.
+  // Of its own size, so that a read past its end is caught.
   const std::string text(reinterpret_cast<const char*>(data), size);
   Random random(size);
   for (int map = 0; map < 4; ++map) {

@@ -1,9 +1,6 @@
-// Loading when memory runs out gives null and keeps nothing allocated.
-//
-// This test program's malloc family forwards to glibc's own allocator and
-// can be told to refuse every allocation after the next n; meanwhile it
-// counts the blocks held. Not with the address sanitizer, which brings its
-// own allocator.
+// When memory runs out, a load gives null and keeps nothing. This program's
+// malloc and realloc count the blocks held and refuse all after the next n
+// (not with the address sanitizer, which brings its own allocator).
 #include "tests/smf/smf_test.h"
 
 #if defined(__GLIBC__) && !defined(__SANITIZE_ADDRESS__)
@@ -19,20 +16,19 @@ bool refuse_allocation() {
   refused += left == 0;
   return left == 0;
 }
-void* held(void* block) { return blocks_held += block != nullptr, block; }
+void* held(void* block) {
+  blocks_held += block != nullptr;
+  return block;
+}
 
 }  // namespace
 
 extern "C" {
 void* __libc_malloc(size_t size);
-void* __libc_calloc(size_t count, size_t size);
 void* __libc_realloc(void* block, size_t size);
 void __libc_free(void* block);
 
 void* malloc(size_t size) { return held(refuse_allocation() ? nullptr : __libc_malloc(size)); }
-void* calloc(size_t count, size_t size) {
-  return held(refuse_allocation() ? nullptr : __libc_calloc(count, size));
-}
 void* realloc(void* block, size_t size) {
   if (block == nullptr) return malloc(size);
   return refuse_allocation() ? nullptr : __libc_realloc(block, size);
@@ -46,11 +42,8 @@ void free(void* block) {
 namespace tactus::test {
 namespace {
 
-// More tracks than a merge tree on the stack takes, more events than the
-// first slabs hold, meta payloads and sysex buffers, and over 64 KB, so that
-// the file's buffer must grow. A load that gets by without what was refused
-// (the sequence order, merged more slowly without its tree) gives the same
-// sequence.
+// Tracks beyond a merge tree on the stack, events beyond the first slabs, and
+// over 64 KB of file; a load that does without what was refused is the same.
 TEST(ReaderMemory, EveryFailedAllocationGivesNullAndKeepsNothing) {
   MidiBytes file = MidiBytes().header(1, 70, 96);
   for (int track = 0; track < 70; ++track) {

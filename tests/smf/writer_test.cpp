@@ -1,54 +1,248 @@
-// The exact bytes the writer produces.
+// The writer's exact bytes, and what a save does to the file system.
+#include <set>
+
+#include "support/guard_table.h"
 #include "tests/smf/smf_test.h"
+
+#ifdef __linux__
+#include <linux/filter.h>
+#include <linux/seccomp.h>
+#include <signal.h>
+#include <sys/prctl.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/syscall.h>
+#include <sys/sysmacros.h>
+#include <sys/wait.h>
+#include <sys/xattr.h>
+#include <unistd.h>
+
+#include <cstddef>
+#include <tuple>
+
+// Every file and folder a save syncs, seen through the C library's fsync.
+std::set<ino_t> synced_files;
+extern "C" int fsync(int descriptor) {
+  struct stat status {};
+  if (fstat(descriptor, &status) == 0) synced_files.insert(status.st_ino);
+  return static_cast<int>(syscall(SYS_fsync, descriptor));
+}
+#endif
 
 namespace tactus::test {
 namespace {
 
-// Every event with its full status; channels, data values and meta numbers
-// cut to their bits; delta times in one to four bytes.
-TEST(WriterBytes, EachEventAsTheFileHoldsIt) {
+namespace fs = std::filesystem;
+const Bytes kOld = {'o', 'l', 'd'};
+
+class ScratchDirectory {
+ public:
+  ScratchDirectory() { fs::create_directory(path_); }
+  ~ScratchDirectory() { fs::remove_all(path_); }
+  std::string file(const std::string& name) const { return (path_ / name).string(); }
+  std::set<std::string> entries() const {
+    std::set<std::string> names;
+    for (const auto& entry : fs::directory_iterator(path_)) names.insert(entry.path().filename().string());
+    return names;
+  }
+
+ private:
+  fs::path path_{TempFile::unique_path("dir")};
+};
+
+SequencePtr small_sequence(int32_t controls = 0) {
   SequencePtr sequence(sequence_new(1, DIVISION_PPQ, 480));
-  Track* second = sequence_add_track(sequence.get());
-  Track* t = track_new_before(second);
-  note_on_new(second, 7, 9, 36, 100);
-  const unsigned char universal[] = {0xF0, 0x7E, 0x7F, 0xF7}, escape[] = {0xF7, 0x43};
-  const std::vector<unsigned char> long_payload(128, 0x55);
-  note_on_new(t, 0, 0, 60, 100), note_on_new(t, 0, 0, 64, 100), note_off_new(t, 10, 1, 60, 64);
-  key_pressure_new(t, 10, 2, 61, 30), control_change_new(t, 10, 3, 7, 90), program_change_new(t, 20, 4, 19);
-  channel_pressure_new(t, 20, 5, 77), pitch_wheel_new(t, 30, 15, 4660), pitch_wheel_new(t, 30, 6, 16383);
-  sysex_new(t, 30, 4, universal), sysex_new(t, 35, 2, escape), sysex_new(t, 35, 1, universal);
-  meta_new(t, 35, 0x51, 3, universal), meta_new(t, 35, 0x7F, 0, nullptr);
-  meta_new(t, 35, 0x01, 128, long_payload.data()), note_on_new(t, 35, 17, 200, 255);
-  control_change_new(t, 35, -1, 128, -1), pitch_wheel_new(t, 35, 0, 20000), meta_new(t, 35, 0x85, 0, nullptr);
-  for (int32_t tick : {162, 16545, 2113696, 2113696 + (1 << 28) - 1}) program_change_new(t, tick, 0, 1);
-  track_set_end_tick(t, 2113696 + (1 << 28) - 1 + 128);
-  // 4660 = 0x24 << 7 | 0x34; 20000 = 0x9C << 7 | 0x20.
-  MidiBytes events{0, 0x90, 60, 100,  0,  0x90, 64,   100, 10, 0x81, 60,   64,   0, 0xA2, 61,   30,  0, 0xB3,
-                   7, 90,   10, 0xC4, 19, 0,    0xD5, 77,  10, 0xEF, 0x34, 0x24, 0, 0xE6, 0x7F, 0x7F};
-  events.sysex(0, 0xF0, {0x7E, 0x7F, 0xF7})
-      .sysex(5, 0xF7, {0x43})
-      .sysex(0, 0xF0, {})
-      .meta(0, 0x51, {0xF0, 0x7E, 0x7F});
-  events.meta(0, 0x7F, {}).bytes({0, 0xFF, 0x01, 0x81, 0x00}).fill(128, 0x55);  // length 128 in two bytes
-  events.bytes({0, 0x91, 72, 127, 0, 0xBF, 0, 127, 0, 0xE0, 0x20, 0x1C}).meta(0, 0x05, {});
-  events.bytes(
-      {0x7F, 0xC0, 1, 0xFF, 0x7F, 0xC0, 1, 0xFF, 0xFF, 0x7F, 0xC0, 1, 0xFF, 0xFF, 0xFF, 0x7F, 0xC0, 1});
-  events.bytes({0x81, 0x00, 0xFF, 0x2F, 0x00});
-  EXPECT_EQ(
-      saved_bytes(sequence.get()),
-      MidiBytes().header(1, 2, 480).track(events).track(MidiBytes{7, 0x99, 36, 100}.end_of_track(0)).data());
+  note_pair_new(sequence_add_track(sequence.get()), 0, 480, 0, 60, 100, 0);
+  for (int32_t tick = 0; tick < controls; ++tick)
+    control_change_new(sequence_get_first_track(sequence.get()), tick, 0, 1, 0);
+  return sequence;
 }
 
-// From 8 MiB on, a chunk's length needs its top byte: a sysex of 2^23 bytes
-// (a delta, the status, 4 bytes of length, the rest) and an end of track.
+// A file in the writer's own form (every status written, delta times and
+// lengths in their shortest form), loaded and saved, comes back as it was.
+TEST(WriterBytes, EachEventAsTheFileHoldsIt) {
+  const MidiBytes events = MidiBytes({0, 0x90, 60, 100, 0, 0x90, 64, 100, 0x7F, 0xEF, 0x34, 0x24})
+                               .bytes({0x81, 0x00, 0xF0, 2, 0x7E, 0xF7, 0x81, 0x80, 0x00, 0xF7, 1, 0x43})
+                               .bytes({0x81, 0x80, 0x80, 0x00, 0xFF, 0x01, 0x81, 0x00})
+                               .fill(128, 0x55)
+                               .bytes({0xFF, 0xFF, 0xFF, 0x7F, 0xC0, 1, 0x81, 0x00, 0xFF, 0x2F, 0});
+  const MidiBytes file = MidiBytes({'M', 'T', 'h', 'd', 0, 0, 0, 6, 0, 1, 0, 2, 0x01, 0xE0})
+                             .track(events)
+                             .track({7, 0x99, 36, 100, 0, 0xFF, 0x2F, 0});
+  EXPECT_EQ(saved_bytes(load(file).get()), file.data());
+}
+
+// A sysex of 2^23 bytes (delta, status, 4 bytes of length, the rest), end of track.
 TEST(WriterBytes, AChunkOf8MiBHasALengthOfFourBytes) {
   SequencePtr sequence(sequence_new(1, DIVISION_PPQ, 480));
-  std::vector<unsigned char> sysex(1 << 23, 0);
-  sysex[0] = 0xF0;
+  const std::vector<unsigned char> sysex(1 << 23, 0xF0);
   sysex_new(sequence_add_track(sequence.get()), 0, 1 << 23, sysex.data());
   const Bytes bytes = saved_bytes(sequence.get());
   EXPECT_EQ(Bytes(bytes.begin() + 18, bytes.begin() + 22), (Bytes{0x00, 0x80, 0x00, 0x09}));
 }
+
+// Values the file cannot hold and names that cannot be written: -1, and the
+// old file byte for byte, nothing else left.
+TEST(WriterRefusals, ValuesTheFileCannotHoldWriteNothing) {
+  ScratchDirectory directory;
+  const std::string old_file = directory.file("old.mid");
+  write_bytes(old_file, kOld);
+  const auto save_changed = [&](void (*change)(Sequence*)) {
+    SequencePtr sequence = small_sequence();
+    change(sequence.get());
+    return sequence_save(sequence.get(), old_file.c_str());
+  };
+  SequencePtr most = small_sequence();
+  for (int i = 1; i < 0xFFFF; ++i) sequence_add_track(most.get());
+  EXPECT_EQ(saved_bytes(most.get()).size(), 14u + 21u + 0xFFFEu * 12u);
+  sequence_add_track(most.get());  // one more than the header counts
+  expect_guards({
+      GUARD(save_changed([](Sequence* s) { note_on_new(sequence_get_first_track(s), -1, 0, 60, 100); }), -1),
+      GUARD(save_changed(
+                [](Sequence* s) { note_on_new(sequence_get_first_track(s), 480 + (1 << 28), 0, 60, 0); }),
+            -1),
+      GUARD(save_changed([](Sequence* s) { track_set_end_tick(sequence_add_track(s), 1 << 28); }), -1),
+      GUARD(save_changed([](Sequence* s) { track_set_end_tick(sequence_add_track(s), -10); }), -1),
+      GUARD(save_changed([](Sequence* s) { sequence_set_division_type(s, -1); }), -1),
+      GUARD(save_changed([](Sequence* s) { sequence_set_division_type(s, 5); }), -1),
+      GUARD(sequence_save(most.get(), old_file.c_str()), -1),
+      GUARD(sequence_save(most.get(), directory.file("new.mid").c_str()), -1),
+      GUARD(sequence_save(nullptr, old_file.c_str()), -1),
+      GUARD(sequence_save(most.get(), nullptr), -1),
+      GUARD(sequence_save(most.get(), TempFile::unique_path("no/such.mid").c_str()), -1),
+      GUARD(sequence_save(most.get(), fs::temp_directory_path().string().c_str()), -1),
+  });
+  EXPECT_EQ(read_file(old_file), kOld);
+  EXPECT_EQ(directory.entries(), std::set<std::string>{"old.mid"});
+}
+
+#ifdef __linux__
+enum Conditions { kAsIs = 0, kAsNobody = 1, kFullDisk = 2, kNoChanges = 4 };
+enum Link { kNone, kSymbolic, kHard };
+
+// A save here, or in a child as nobody (if root), with a size limit for a full
+// disk, or refused changes of owner and attributes; -2 if these failed.
+int save_as(Sequence* sequence, const std::string& path, int conditions) {
+  if (conditions == kAsIs) return sequence_save(sequence, path.c_str());
+  const pid_t child = fork();
+  if (child == 0) {
+    const rlimit limit{4096, 4096};
+    sock_filter rules[] = {BPF_STMT(BPF_LD | BPF_W | BPF_ABS, offsetof(seccomp_data, nr)),
+                           BPF_JUMP(BPF_JMP | BPF_JEQ | BPF_K, SYS_fchown, 3, 0),
+                           BPF_JUMP(BPF_JMP | BPF_JEQ | BPF_K, SYS_fchownat, 2, 0),
+                           BPF_JUMP(BPF_JMP | BPF_JEQ | BPF_K, SYS_fsetxattr, 1, 0),
+                           BPF_STMT(BPF_RET | BPF_K, SECCOMP_RET_ALLOW),
+                           BPF_STMT(BPF_RET | BPF_K, SECCOMP_RET_ERRNO | EPERM)};
+    const sock_fprog filter{sizeof rules / sizeof rules[0], rules};
+    const bool ready =
+        (!(conditions & kFullDisk) ||
+         (signal(SIGXFSZ, SIG_IGN) != SIG_ERR && setrlimit(RLIMIT_FSIZE, &limit) == 0)) &&
+        (!(conditions & kNoChanges) || (prctl(PR_SET_NO_NEW_PRIVS, 1, 0, 0, 0) == 0 &&
+                                        prctl(PR_SET_SECCOMP, SECCOMP_MODE_FILTER, &filter) == 0)) &&
+        (!(conditions & kAsNobody) || geteuid() != 0 || (setgid(65534) == 0 && setuid(65534) == 0));
+    _exit(!ready ? 2 : sequence_save(sequence, path.c_str()) == 0 ? 0 : 1);
+  }
+  int status = 0;
+  waitpid(child, &status, 0);
+  return WIFEXITED(status) && WEXITSTATUS(status) < 2 ? -WEXITSTATUS(status) : -2;
+}
+
+struct stat status_of(const std::string& path) {
+  struct stat status {};
+  EXPECT_EQ(stat(path.c_str(), &status), 0) << path;
+  return status;
+}
+
+std::string attribute(const std::string& path, const char* name) {
+  char value[16] = {};
+  return getxattr(path.c_str(), name, value, sizeof value - 1) < 0 ? "none" : value;
+}
+
+// A save keeps the old file's mode, owner, group, attributes and names; one
+// that cannot be complete (a full disk) changes nothing. It replaces the file
+// by one written under a free name beside it, unless that would cut the file
+// off its other names, owner or attributes, or the folder is closed.
+TEST(WriterReplacement, ASaveKeepsWhatTheOldFileWas) {
+  const struct {
+    const char* name;
+    int folder, mode;  // permissions
+    bool nobody_owns;  // the old file, in the caller's group; else the caller owns it
+    Link link;         // through which the save goes, if any
+    bool attributes;   // two on the old file
+    int as, result;
+    bool replaced;
+  } rows[] = {
+      {"another's file", 0777, 0640, true, kSymbolic, true, kAsIs, 0, true},
+      {"read-only file", 0777, 0444, true, kSymbolic, true, kAsNobody, -1, false},
+      {"changes of owner refused", 0755, 0644, false, kNone, false, kNoChanges, 0, true},
+      {"hard link", 0755, 0666, false, kHard, true, kAsIs, 0, false},
+      {"owner not the caller", 0777, 0666, false, kNone, true, kAsNobody, 0, false},
+      {"closed folder", 0755, 0666, true, kNone, true, kAsNobody, 0, false},
+      {"attributes not kept", 0755, 0666, false, kNone, true, kNoChanges, 0, false},
+  };
+  SequencePtr small = small_sequence(), big = small_sequence(2000);  // big: past the size limit
+  const Bytes old(10000, 0xAA);
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.name);
+    if (geteuid() != 0 && (row.nobody_owns || (row.as & kAsNobody))) continue;  // other users need root
+    ScratchDirectory directory;
+    const std::string path = directory.file("song.mid"), link = directory.file("link.mid");
+    const std::string target = row.link == kSymbolic ? link : path;
+    for (int taken = 0; taken < 99; ++taken)  // of the 100 names a save tries
+      write_bytes(
+          directory.file(".tactus-" + std::to_string(getpid()) + "-" + std::to_string(taken) + ".tmp"), kOld);
+    write_bytes(path, old);
+    fs::permissions(path, fs::perms(row.mode));
+    EXPECT_TRUE(!row.nobody_owns || chown(path.c_str(), 65534, static_cast<gid_t>(-1)) == 0);
+    for (const char* name : {"user.one", "user.two"})
+      if (row.attributes) setxattr(path.c_str(), name, name + 5, 3, 0);
+    if (row.link == kSymbolic) fs::create_symlink("song.mid", link);
+    if (row.link == kHard) fs::create_hard_link(path, link);
+    fs::permissions(directory.file(""), fs::perms(row.folder));
+    const struct stat before = status_of(path);
+    const std::set<std::string> entries = directory.entries();
+    const std::string one = attribute(path, "user.one"), two = attribute(path, "user.two");
+    EXPECT_EQ(save_as(big.get(), target, row.as | kFullDisk), -1);
+    EXPECT_EQ(read_file(path), old);
+    synced_files.clear();
+    EXPECT_EQ(save_as(small.get(), target, row.as), row.result);
+    EXPECT_EQ(read_file(path), row.result == 0 ? saved_bytes(small.get()) : old);
+    const struct stat after = status_of(path);
+    EXPECT_EQ(after.st_ino != before.st_ino, row.replaced);
+    EXPECT_EQ(after.st_mode, before.st_mode);
+    EXPECT_EQ(after.st_uid, before.st_uid);
+    EXPECT_EQ(after.st_gid, before.st_gid);
+    EXPECT_EQ(after.st_nlink, before.st_nlink);
+    EXPECT_EQ(attribute(path, "user.one"), one);
+    EXPECT_EQ(attribute(path, "user.two"), two);
+    EXPECT_EQ(directory.entries(), entries);
+    EXPECT_TRUE(fs::is_symlink(link) || row.link != kSymbolic);
+    EXPECT_TRUE(row.as != kAsIs || synced_files.count(after.st_ino));  // a save here is seen syncing
+    EXPECT_TRUE(row.as != kAsIs || !row.replaced || synced_files.count(status_of(directory.file("")).st_ino));
+  }
+  // A symbolic link to no file yet stays a link: the file is made.
+  ScratchDirectory directory;
+  fs::create_symlink("later.mid", directory.file("link.mid"));
+  EXPECT_EQ(sequence_save(small.get(), directory.file("link.mid").c_str()), 0);
+  EXPECT_TRUE(fs::is_symlink(directory.file("link.mid")));
+  EXPECT_EQ(read_file(directory.file("later.mid")), saved_bytes(small.get()));
+}
+
+// Devices are written in place. As root, to nodes of its own, so that a
+// faulty save cannot replace the machine's devices.
+TEST(WriterFailures, DevicesAreWrittenInPlace) {
+  ScratchDirectory directory;
+  SequencePtr sequence = small_sequence(2000);
+  for (const auto& [name, minor, result] : {std::tuple{"full", 7u, -1}, std::tuple{"null", 3u, 0}}) {
+    std::string path = "/dev/" + std::string(name);
+    if (geteuid() == 0 &&
+        mknod((path = directory.file(name)).c_str(), S_IFCHR | 0666, makedev(1, minor)) != 0)
+      GTEST_SKIP() << "cannot make a device node";
+    EXPECT_EQ(sequence_save(sequence.get(), path.c_str()), result) << name;
+    EXPECT_TRUE(fs::is_character_file(path)) << name;
+  }
+}
+#endif
 
 }  // namespace
 }  // namespace tactus::test

@@ -1,11 +1,6 @@
-// What any bytes must give the reader and the writer, checked the same way
-// by the tests on the files they build and by the fuzz targets on theirs:
-//  - a Sequence, if any, that keeps the invariants of a loaded file;
-//  - the same Sequence from a file (read lazily, in blocks) as from memory,
-//    and with remarks as without, with the same remarks from a file as from
-//    memory, each at an offset inside the file and with a known code;
-//  - once saved, loaded again as the same Sequence, less what the file
-//    format cannot hold (see Kept::kAsWritten).
+// What any bytes must give, for the tests and the fuzz targets alike: a
+// well-formed Sequence or none, the same from a file as from memory and with
+// remarks as without, remarks in place, and saved, loaded back as written.
 #ifndef TACTUS_TESTS_SUPPORT_FILE_CHECK_H
 #define TACTUS_TESTS_SUPPORT_FILE_CHECK_H
 
@@ -17,13 +12,15 @@
 
 namespace tactus::test {
 
-// On a RAM disk where the system has one, as saves sync what they write;
-// removed when the program ends.
+// On a RAM disk where there is one, as saves sync what they write.
 struct ScratchFiles {
   std::filesystem::path directory = std::filesystem::exists("/dev/shm") ? "/dev/shm" : "";
   std::string input = TempFile::unique_path("input.mid", directory);
   std::string saved = TempFile::unique_path("saved.mid", directory);
-  ~ScratchFiles() { std::remove(input.c_str()), std::remove(saved.c_str()); }
+  ~ScratchFiles() {
+    std::remove(input.c_str());
+    std::remove(saved.c_str());
+  }
 };
 inline const ScratchFiles kScratch;
 
@@ -43,13 +40,11 @@ inline void list_remark(void* context, uint64_t offset, int32_t track, int32_t c
     listing->flaw = "remark out of place: " + listing->text;
 }
 
-// The Sequence's text; the Sequence is freed.
-inline std::string described(Sequence* sequence, Kept kept = Kept::kAsStored) {
-  const std::string text = describe_sequence(sequence, kept);
-  return sequence_free(sequence), text;
-}
-
-inline std::string unlike(const char* what, const std::string& expected, const std::string& actual) {
+// The Sequence's text, unlike `expected` or not; the Sequence is freed.
+inline std::string unlike(const char* what, const std::string& expected, Sequence* sequence,
+                          Kept kept = Kept::kAsStored) {
+  const std::string actual = describe_sequence(sequence, kept);
+  sequence_free(sequence);
   return expected == actual ? "" : std::string(what) + ", expected\n" + expected + "actual\n" + actual;
 }
 
@@ -59,21 +54,21 @@ inline std::string file_flaw(const unsigned char* data, size_t size) {
   Sequence* loaded = sequence_load_from_memory(data, size);
   const std::string expected = describe_sequence(loaded);
   RemarkListing memory{size, "", ""}, file{size, "", ""};
+  // A Sequence with values the file cannot hold has no round trip.
   const bool saved = loaded != nullptr && sequence_save(loaded, kScratch.saved.c_str()) == 0;
+  const std::string written = saved ? describe_sequence(loaded, Kept::kAsWritten) : "";
   const std::string flaws[] = {
       loaded == nullptr ? "" : loaded_sequence_flaw(loaded),
-      unlike("from a file", expected, described(sequence_load(kScratch.input.c_str()))),
+      unlike("from a file", expected, sequence_load(kScratch.input.c_str())),
       unlike("with remarks", expected,
-             described(sequence_load_from_memory_with_remarks(data, size, list_remark, &memory))),
+             sequence_load_from_memory_with_remarks(data, size, list_remark, &memory)),
       unlike("from a file with remarks", expected,
-             described(sequence_load_with_remarks(kScratch.input.c_str(), list_remark, &file))),
-      memory.flaw, unlike("remarks from a file", memory.text, file.text),
-      // The writer refuses values the file cannot hold (a delta time of
-      // 2^28 or more, for one): such a Sequence has no round trip.
-      !saved ? ""
-             : unlike("saved and loaded again", described(loaded, Kept::kAsWritten),
-                      described(sequence_load(kScratch.saved.c_str())))};
-  if (!saved) sequence_free(loaded);
+             sequence_load_with_remarks(kScratch.input.c_str(), list_remark, &file)),
+      memory.flaw,
+      memory.text == file.text ? ""
+                               : "remarks from a file, expected\n" + memory.text + "actual\n" + file.text,
+      saved ? unlike("saved and loaded again", written, sequence_load(kScratch.saved.c_str())) : ""};
+  sequence_free(loaded);
   for (const std::string& flaw : flaws)
     if (!flaw.empty()) return flaw;
   return "";

@@ -1,7 +1,5 @@
-// Tables of calls that must refuse: each row holds the call's text, its
-// result and the result it must give, and is checked on its own, so that a
-// failure names its call. Pointer results are compared in the call, as in
-// GUARD(track_get_next(nullptr) == nullptr, 1).
+// Tables of calls that must refuse, each row checked on its own and named by
+// its call's text. Pointers are compared in the call: GUARD(f(nullptr) == nullptr, 1).
 #ifndef TACTUS_TESTS_SUPPORT_GUARD_TABLE_H
 #define TACTUS_TESTS_SUPPORT_GUARD_TABLE_H
 

@@ -1,6 +1,5 @@
 // Builds MIDI file bytes field by field, computing lengths, big-endian fields
-// and variable-length quantities on its own, apart from the library:
-//   MidiBytes().header(1, 1, 0x01E0).track(MidiBytes().vlq(0).bytes({0x90, 60, 100}).end_of_track(96))
+// and variable-length quantities on its own, apart from the library.
 #ifndef TACTUS_TESTS_SUPPORT_MIDI_BYTES_H
 #define TACTUS_TESTS_SUPPORT_MIDI_BYTES_H
 
@@ -20,24 +19,14 @@ class MidiBytes {
   MidiBytes() = default;
   MidiBytes(std::initializer_list<int> values) { bytes(values); }
 
-  MidiBytes& byte(int value) { return data_.push_back(static_cast<unsigned char>(value)), *this; }
-  MidiBytes& bytes(std::initializer_list<int> values) {
-    for (int value : values) byte(value);
-    return *this;
-  }
-  MidiBytes& fill(size_t count, int value) { return data_.insert(data_.end(), count, value), *this; }
-  // Characters without a terminating zero ("MThd", payload texts).
-  MidiBytes& ascii(std::string_view text) {
-    return data_.insert(data_.end(), text.begin(), text.end()), *this;
-  }
-  MidiBytes& append(const MidiBytes& more) {
-    return data_.insert(data_.end(), more.data_.begin(), more.data_.end()), *this;
-  }
-  // Big-endian unsigned fields.
+  MidiBytes& byte(int value) { return put(std::initializer_list<int>{value}); }
+  MidiBytes& bytes(std::initializer_list<int> values) { return put(values); }
+  MidiBytes& fill(size_t count, int value) { return put(std::vector<unsigned char>(count, value)); }
+  MidiBytes& ascii(std::string_view text) { return put(text); }  // without a terminating zero
+  MidiBytes& append(const MidiBytes& more) { return put(more.data_); }
   MidiBytes& u16(uint32_t value) { return byte(static_cast<int>(value >> 8)).byte(static_cast<int>(value)); }
   MidiBytes& u32(uint32_t value) { return u16(value >> 16).u16(value & 0xFFFF); }
-  // A variable-length quantity in its shortest form: 7 bits a byte, most
-  // significant group first, the top bit set on all bytes but the last.
+  // Shortest form: 7 bits a byte, high group first, the top bit on all but the last.
   MidiBytes& vlq(uint32_t value) {
     int group = 4;
     while (group > 0 && (value >> (7 * group)) == 0) --group;
@@ -51,8 +40,7 @@ class MidiBytes {
   MidiBytes& chunk(std::string_view identifier, const MidiBytes& content) {
     return chunk_head(identifier, static_cast<uint32_t>(content.size())).append(content);
   }
-  // "MThd" of length 6: format, declared track count, the two division bytes
-  // as one 16-bit word (0x01E0 for 480 per quarter, 0xE728 for 25 fps x 40).
+  // The division bytes as one word: 0x01E0 for 480 per quarter, 0xE728 for 25 fps x 40.
   MidiBytes& header(uint32_t format, uint32_t track_count, uint32_t division) {
     return chunk_head("MThd", 6).u16(format).u16(track_count).u16(division);
   }
@@ -70,16 +58,18 @@ class MidiBytes {
   size_t size() const { return data_.size(); }
 
  private:
+  template <class Range>
+  MidiBytes& put(const Range& range) {
+    data_.insert(data_.end(), std::begin(range), std::end(range));
+    return *this;
+  }
+
   std::vector<unsigned char> data_;
 };
 
 // The file behind the 20-byte RIFF "RMID" head, with the two RIFF lengths.
-inline MidiBytes rmid_wrapped(const MidiBytes& file, uint32_t riff_length, uint32_t data_length) {
-  return MidiBytes()
-      .chunk_head("RIFF", riff_length)
-      .ascii("RMID")
-      .chunk_head("data", data_length)
-      .append(file);
+inline MidiBytes rmid_wrapped(const MidiBytes& file, uint32_t riff, uint32_t data) {
+  return MidiBytes().chunk_head("RIFF", riff).ascii("RMID").chunk_head("data", data).append(file);
 }
 
 inline bool write_bytes(const std::string& path, const std::vector<unsigned char>& bytes) {
@@ -90,19 +80,15 @@ inline bool write_bytes(const std::string& path, const std::vector<unsigned char
   return file != nullptr && std::fclose(file) == 0 && written;
 }
 
-// A file in the temporary directory, removed when this goes out of scope.
-// A random part in its name keeps test programs running side by side apart.
+// A file with a random name, for test programs side by side, removed at the end.
 class TempFile {
  public:
   TempFile(std::string_view name, const MidiBytes& bytes) : path_(unique_path(name)) {
     write_bytes(path_, bytes.data());
   }
   ~TempFile() { std::remove(path_.c_str()); }
-  TempFile(const TempFile&) = delete;
-  TempFile& operator=(const TempFile&) = delete;
   const char* path() const { return path_.c_str(); }
 
-  // In the temporary directory unless given another.
   static std::string unique_path(std::string_view name, std::filesystem::path directory = {}) {
     const std::string random =
         std::to_string(std::random_device{}()) + std::to_string(std::random_device{}());
