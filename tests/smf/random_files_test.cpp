@@ -40,10 +40,11 @@ SequencePtr random_sequence(std::mt19937& random) {
       if (kind >= PROGRAM_CHANGE && kind < SYSEX)
         kOneValue[kind - PROGRAM_CHANGE](track, tick, channel, first);
       if (kind == SYSEX) sysex_new(track, tick, static_cast<int32_t>(data.size()), data.data());
+      const int32_t meta_number = below(0x2F);  // never an end of track, now and then with bit 7 set
       if (kind == META)
-        meta_new(track, tick, below(0x2F) | below(2) << 7, static_cast<int32_t>(data.size() - 1), &data[1]);
+        meta_new(track, tick, meta_number | below(2) << 7, static_cast<int32_t>(data.size() - 1), &data[1]);
     }
-    track_set_end_tick(track, tick + below(2) * below(1000));
+    track_set_end_tick(track, below(2) == 0 ? tick : tick + below(1000));
   }
   if (sequence_get_track_count(sequence.get()) < 2 && below(2)) sequence_set_format(sequence.get(), 0);
   return sequence;
