@@ -22,9 +22,6 @@ using Fields = std::vector<int32_t>;
 using Getter = int32_t (*)(Event*);
 using Setter = int32_t (*)(Event*, int32_t);
 
-const char* const kKindNames[] = {"NOTE_OFF",       "NOTE_ON",        "KEY_PRESSURE",
-                                  "CONTROL_CHANGE", "PROGRAM_CHANGE", "CHANNEL_PRESSURE",
-                                  "PITCH_WHEEL",    "SYSEX",          "META"};
 Event* (*const kThreeFieldKinds[])(Track*, int32_t, int32_t, int32_t, int32_t) = {
     note_off_new, note_on_new, key_pressure_new, control_change_new};
 Event* (*const kTwoFieldKinds[])(Track*, int32_t, int32_t, int32_t) = {program_change_new,
@@ -97,12 +94,8 @@ struct Reference {
     for (const Record& record : records) {
       order += " " + std::to_string(record.track) + ":" + std::to_string(listed[record.track]);
       std::string& line = lines[record.track];
-      line += (listed[record.track]++ > 0 ? ", " : " ") + std::to_string(record.tick) + " " +
-              kKindNames[record.kind];
-      for (int32_t field : record.fields) line += " " + std::to_string(field);
-      if (record.kind >= SYSEX) line += " ";
-      char hex[3];
-      for (unsigned char byte : record.bytes) line.append(hex, std::snprintf(hex, sizeof hex, "%02X", byte));
+      line += (listed[record.track]++ > 0 ? ", " : " ") +
+              event_line(record.tick, record.kind, record.fields, record.bytes);
     }
     std::string text = header + std::to_string(end_ticks.size()) + "\n";
     for (size_t track = 0; track < lines.size(); ++track) {

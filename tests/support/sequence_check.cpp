@@ -44,16 +44,17 @@ std::vector<unsigned char> bytes_of(Event* event) {
   return bytes == nullptr || count < 0 ? std::vector<unsigned char>{} : std::vector(bytes, bytes + count);
 }
 
-std::string event_text(Event* event, Kept kept) {
-  std::string text = std::to_string(event_get_tick(event)) + " " + kKinds[event_get_kind(event)].name;
-  for (int32_t field : fields_of(event, kept)) text += " " + std::to_string(field);
-  if (event_get_kind(event) >= SYSEX) text += " ";
-  for (unsigned char byte : bytes_of(event))
+}  // namespace
+
+std::string event_line(int32_t tick, int32_t kind, const Fields& fields,
+                       const std::vector<unsigned char>& bytes) {
+  std::string text = std::to_string(tick) + " " + kKinds[kind].name;
+  for (int32_t field : fields) text += " " + std::to_string(field);
+  if (kind >= SYSEX) text += " ";
+  for (unsigned char byte : bytes)
     text.append({"0123456789ABCDEF"[byte >> 4], "0123456789ABCDEF"[byte & 15]});
   return text;
 }
-
-}  // namespace
 
 std::string describe_sequence(Sequence* sequence, Kept kept) {
   if (sequence == nullptr) return "no sequence\n";
@@ -80,7 +81,8 @@ std::string describe_sequence(Sequence* sequence, Kept kept) {
         break;
       }
       names[event] = number + ":" + std::to_string(index);
-      text += (index > 0 ? ", " : " ") + event_text(event, kept);
+      text += (index > 0 ? ", " : " ") + event_line(event_get_tick(event), event_get_kind(event),
+                                                    fields_of(event, kept), bytes_of(event));
       previous = event;
     }
     if (event == nullptr && track_get_last_event(track) != previous) text += " !last";

@@ -3,6 +3,7 @@
 #define TACTUS_TESTS_SUPPORT_SEQUENCE_CHECK_H
 
 #include <string>
+#include <vector>
 
 #include "tactus/model.h"
 
@@ -18,6 +19,10 @@ enum class Kept { kAsStored, kAsWritten };
 // order as track:index pairs. A link that does not mirror its other side
 // adds a "!" note, so equal texts mean equal, well-linked Sequences.
 std::string describe_sequence(Sequence* sequence, Kept kept = Kept::kAsStored);
+
+// One event as describe_sequence shows it, from its values.
+std::string event_line(int32_t tick, int32_t kind, const std::vector<int32_t>& fields,
+                       const std::vector<unsigned char>& bytes);
 
 // Empty when the Sequence keeps every invariant of a loaded file (numbering,
 // sorting, links, fields a file can give), else the first one broken.
