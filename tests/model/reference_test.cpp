@@ -348,6 +348,7 @@ class ReferenceModel : public ::testing::Test {
       EXPECT_EQ(event_is_voice(event), record.kind < SYSEX);
       EXPECT_EQ(sysex_get_data_length(event), record.kind == SYSEX ? record.fields[0] : -1);
       EXPECT_EQ(meta_get_data_length(event), record.kind == META ? record.fields[1] : -1);
+      EXPECT_EQ(meta_get_data(event) != nullptr, record.kind == META);
       // Status, then the data values' low bytes; a pitch wheel value in two halves of seven bits.
       uint32_t word = 0;
       if (record.kind < SYSEX) {

@@ -94,6 +94,7 @@ TEST_F(Run, UsageAndErrorMessagesWithTheirStreamsAndStatus) {
       {{"--", "--help"}, "", cannot_open + "\"--help\".\n"},
       {{::testing::TempDir()}, "", cannot_open + "\"" + ::testing::TempDir() + "\".\n"},
       {{"--out", "-1", "@SONG@"}, no_such + "\"-1\".\n", ""},
+      {{"--out", "", "@SONG@"}, no_such + "\"\".\n", ""},
       {{"--out", "nowhere", "--out", "0", "--help"}, no_such + "\"nowhere\".\n", ""},
       {{"--out", "0", "--out", "1", "missing.mid"}, "", cannot_open + "\"missing.mid\".\n"},
       {{"--out", "2147483648", "@SONG@"}, "", cannot_open + "MIDI output port #2147483647.\n"},
