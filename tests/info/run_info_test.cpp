@@ -34,8 +34,6 @@ MidiBytes two_bar_song() {
   return MidiBytes().header(1, 2, 96).track(conductor).track(lead.end_of_track(192));
 }
 
-// Each file described, then its remarks; the exit status says whether every
-// file was read without a remark.
 TEST(RunInfo, DescribesEachFileThenTellsTheRemarksAndTheStatusSaysHowTheyRead) {
   TempFile song("song.mid", two_bar_song());
   const std::string path = song.path();

@@ -222,8 +222,7 @@ TEST(WriterReplacement, ASaveKeepsWhatTheOldFileWas) {
   EXPECT_EQ(read_file(directory.file("later.mid")), saved_bytes(small.get()));
 }
 
-// Devices are written in place. As root, to nodes of its own, so that a
-// faulty save cannot replace the machine's devices.
+// As root, to device nodes of its own, so that a faulty save cannot replace the machine's.
 TEST(WriterFailures, DevicesAreWrittenInPlace) {
   ScratchDirectory directory;
   SequencePtr sequence = small_sequence(2000);

@@ -123,8 +123,7 @@ TEST(StatedValues, EveryRow) {
   }
 }
 
-// A marker's text changed in place through meta_get_data: that marker is
-// found by its new name, and every other marker still by its own.
+// Changed through meta_get_data: that marker has its new name, every other its own.
 TEST(Markers, ATextChangedInPlaceAffectsOnlyItsOwnMarker) {
   auto sequence = build("m10=Bridge m20=Chorus m30=Coda m40=Verse");
   ASSERT_EQ(sequence_get_tick_from_marker(sequence.get(), "Coda"), 30);
