@@ -112,18 +112,20 @@ void release_event(Sequence* sequence, Event* event) {
 void list_buffer_owner(Sequence* sequence, Event* event) {
   EventPool* pool = &sequence->pool;
   if (pool->owners_incomplete) return;
-  if (pool->owner_count == pool->owner_capacity) compact_owners(pool);
-  // Growing only when compaction freed less than half keeps listing O(1)
-  // amortised.
-  if (pool->owner_count == pool->owner_capacity || pool->owner_count > pool->owner_capacity / 2) {
-    size_t capacity = pool->owner_capacity == 0 ? 64 : pool->owner_capacity * 2;
-    void* owners = std::realloc(pool->owners, capacity * sizeof(Event*));
-    if (owners == nullptr) {
-      pool->owners_incomplete = true;
-      return;
+  if (pool->owner_count == pool->owner_capacity) {
+    compact_owners(pool);
+    // Growing only when compaction freed less than half keeps listing O(1)
+    // amortised.
+    if (pool->owner_count >= pool->owner_capacity / 2) {
+      size_t capacity = pool->owner_capacity == 0 ? 64 : pool->owner_capacity * 2;
+      void* owners = std::realloc(pool->owners, capacity * sizeof(Event*));
+      if (owners == nullptr) {
+        pool->owners_incomplete = true;
+        return;
+      }
+      pool->owners = static_cast<Event**>(owners);
+      pool->owner_capacity = capacity;
     }
-    pool->owners = static_cast<Event**>(owners);
-    pool->owner_capacity = capacity;
   }
   pool->owners[pool->owner_count++] = event;
 }
