@@ -219,20 +219,21 @@ TEST_F(Run, TheStatusLineIsRewrittenInPlaceOrWrittenOncePerBar) {
   // Two seconds, to the start of bar 2, where 60 beats a minute are shown from.
   MidiBytes events = MidiBytes().bytes({0, 0xB0, 1, 0}).vlq(1920).bytes({0xB0, 1, 1});
   events.meta(0, 0x51, {0x0F, 0x42, 0x40});
-  const std::vector<std::string> options = {"--progress", "--tempo", "50",       "--loop",
+  const std::vector<std::string> options = {"--progress", "--tempo", "125",      "--loop",
                                             "2",          "--to",    "tick:1920"};
   EXPECT_EQ(run_song(options, events).err,
-            "bar 1:1.000  0:00:00 / 0:00:02  60.0 bpm  pass 1 of 2\n"
-            "bar 1:1.000  0:00:00 / 0:00:02  60.0 bpm  pass 2 of 2\n"
-            "bar 2:1.000  0:00:02 / 0:00:02  30.0 bpm  pass 2 of 2\n");
+            "bar 1:1.000  0:00:00 / 0:00:02  150.0 bpm  pass 1 of 2\n"
+            "bar 1:1.000  0:00:00 / 0:00:02  150.0 bpm  pass 2 of 2\n"
+            "bar 2:1.000  0:00:02 / 0:00:02  75.0 bpm  pass 2 of 2\n");
   platform.terminals = true;
   const std::vector<std::string> drawn = rows(run_song(options, events).err);
-  // Before the first "\r" nothing; then every 100 ms for 8 s, and once at the end.
-  EXPECT_EQ(drawn.size(), 82u);
-  EXPECT_EQ(platform.wait_limits, std::vector<uint32_t>(80, 100));
-  EXPECT_EQ(drawn[11], "bar 1:2.000  0:00:00 / 0:00:02  60.0 bpm  pass 1 of 2");
-  EXPECT_EQ(drawn[41], "bar 1:1.000  0:00:00 / 0:00:02  60.0 bpm  pass 2 of 2");
-  EXPECT_EQ(drawn.back(), "bar 2:1.000  0:00:02 / 0:00:02  30.0 bpm  pass 2 of 2\n");
+  // Before the first "\r" nothing; then every 100 ms for 3.2 s, and once at the end.
+  EXPECT_EQ(drawn.size(), 34u);
+  EXPECT_EQ(platform.wait_limits, std::vector<uint32_t>(32, 100));
+  EXPECT_EQ(drawn[11], "bar 1:3.500  0:00:01 / 0:00:02  150.0 bpm  pass 1 of 2");
+  EXPECT_EQ(drawn[17], "bar 1:1.000  0:00:00 / 0:00:02  150.0 bpm  pass 2 of 2");
+  // A space covers the last character of the longer row before.
+  EXPECT_EQ(drawn.back(), "bar 2:1.000  0:00:02 / 0:00:02  75.0 bpm  pass 2 of 2 \n");
 }
 
 // A text event is no word outside a karaoke file.
