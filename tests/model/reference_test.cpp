@@ -118,6 +118,7 @@ class ReferenceModel : public ::testing::Test {
   int32_t value() { return below(10) == 0 ? pick({-1, 255, 16383, 70000}) : below(4); }
   Bytes bytes(int32_t count) {
     Bytes made(static_cast<size_t>(std::max(count, 0)));
+    made.reserve(1);  // an empty buffer still has an address: only a missing one is none
     for (unsigned char& byte : made) byte = static_cast<unsigned char>(below(256));
     return made;
   }

@@ -214,6 +214,16 @@ TEST(WriterReplacement, ASaveKeepsWhatTheOldFileWas) {
     EXPECT_TRUE(row.as != kAsIs || synced_files.count(after.st_ino));  // a save here is seen syncing
     EXPECT_TRUE(row.as != kAsIs || !row.replaced || synced_files.count(status_of(directory.file("")).st_ino));
   }
+  // A new file in a folder that can be written but not opened is made under
+  // its own name, and removed again when the save fails.
+  if (geteuid() == 0) {
+    ScratchDirectory drop_box;
+    fs::permissions(drop_box.file(""), fs::perms(0733));
+    EXPECT_EQ(save_as(big.get(), drop_box.file("new.mid"), kAsNobody | kFullDisk), -1);
+    EXPECT_EQ(drop_box.entries(), std::set<std::string>{});
+    EXPECT_EQ(save_as(small.get(), drop_box.file("new.mid"), kAsNobody), 0);
+    EXPECT_EQ(read_file(drop_box.file("new.mid")), saved_bytes(small.get()));
+  }
   // A symbolic link to no file yet stays a link: the file is made.
   ScratchDirectory directory;
   fs::create_symlink("later.mid", directory.file("link.mid"));
