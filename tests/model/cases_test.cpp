@@ -47,6 +47,7 @@ TEST(ModelGuards, NullRecordsGiveFailureResults) {
                  GUARD(sequence_set_frame_rate(nullptr, 1.0f), -1),
                  GUARD(sequence_get_track_count(nullptr), -1),
                  GUARD(sequence_get_track_by_number(sequence, 1, 0) == nullptr, 1),
+                 GUARD(sequence_get_track_by_number(sequence, -1, 0) == nullptr, 1),
                  GUARD(sequence_set_format(sequence, 0), 0),
                  GUARD(sequence_set_division_type(sequence, 0), 0),
                  GUARD(sequence_set_resolution(sequence, 96), 0),
