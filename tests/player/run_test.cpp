@@ -216,8 +216,9 @@ TEST_F(Run, AKaraokeFileShowsItsTextEventsAsTheyAreDueOnTheLinesTheyMark) {
 }
 
 TEST_F(Run, TheStatusLineIsRewrittenInPlaceOrWrittenOncePerBar) {
-  // Two seconds, to the start of bar 2, where 60 beats a minute are shown from.
-  MidiBytes events = MidiBytes().bytes({0, 0xB0, 1, 0}).vlq(1920).bytes({0xB0, 1, 1});
+  // Two seconds, to the start of bar 2, where 60 beats a minute are shown from;
+  // a control change between two redraws, 583 ms into each pass.
+  MidiBytes events = MidiBytes().bytes({0, 0xB0, 1, 0, 0x85, 0x3C, 0xB0, 1, 2}).vlq(1220).bytes({0xB0, 1, 1});
   events.meta(0, 0x51, {0x0F, 0x42, 0x40});
   const std::vector<std::string> options = {"--progress", "--tempo", "125",      "--loop",
                                             "2",          "--to",    "tick:1920"};
@@ -229,7 +230,11 @@ TEST_F(Run, TheStatusLineIsRewrittenInPlaceOrWrittenOncePerBar) {
   const std::vector<std::string> drawn = rows(run_song(options, events).err);
   // Before the first "\r" nothing; then every 100 ms for 3.2 s, and once at the end.
   EXPECT_EQ(drawn.size(), 34u);
-  EXPECT_EQ(platform.wait_limits, std::vector<uint32_t>(32, 100));
+  const std::vector<uint32_t> pass = {100, 100, 100, 100, 100, 83,  17,  100, 100,
+                                      100, 100, 100, 100, 100, 100, 100, 100};
+  std::vector<uint32_t> waits = pass;
+  waits.insert(waits.end(), pass.begin(), pass.end());
+  EXPECT_EQ(platform.wait_limits, waits);
   EXPECT_EQ(drawn[11], "bar 1:3.500  0:00:01 / 0:00:02  150.0 bpm  pass 1 of 2");
   EXPECT_EQ(drawn[17], "bar 1:1.000  0:00:00 / 0:00:02  150.0 bpm  pass 2 of 2");
   // A space covers the last character of the longer row before.
