@@ -15,7 +15,7 @@ namespace {
 using test::MidiBytes;
 
 const std::string kUsage =
-    "Usage:  tactus [ --out <device id> ] [ --track-out <n> <device id> ] ... [ --from ( tick:<tick> | "
+    "Usage:  bin/tactus [ --out <device id> ] [ --track-out <n> <device id> ] ... [ --from ( tick:<tick> | "
     "beat:<beat> | mb:<m>:<b> | mbt:<m>:<b>:<t> | time:<time> | hms:<h>:<m>:<s> | hmsf:<h>:<m>:<s>:<f> | "
     "marker:<marker> ) ] [ --to ( tick:<tick> | beat:<beat> | mb:<m>:<b> | mbt:<m>:<b>:<t> | time:<time> | "
     "hms:<h>:<m>:<s> | hmsf:<h>:<m>:<s>:<f> | marker:<marker> ) ] [ ( --solo-track <n> ) ... | ( "
@@ -87,6 +87,7 @@ TEST_F(Run, UsageAndErrorMessagesWithTheirStreamsAndStatus) {
     std::vector<std::string> arguments;
     std::string out, err;
   } cases[] = {
+      {{}, "", kUsage},
       {{"--extra-time", "1"}, "", kUsage},
       {{"--shuffle", "@SONG@"}, "", kUsage},  // an unknown word is a second file name
       {{"@SONG@", "--track-out", "1"}, "", kUsage},

@@ -12,7 +12,7 @@ namespace tactus::player::testing {
 Outcome run_tactus(Platform& platform, std::vector<std::string> arguments) {
   return test::run_captured([&](int argc, char** argv, std::FILE* out,
                                 std::FILE* err) { return run_player(argc, argv, platform, out, err); },
-                            "tactus", std::move(arguments));
+                            "bin/tactus", std::move(arguments));
 }
 
 MidiPort* TestPlatform::open_output(int32_t device) {

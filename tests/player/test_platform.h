@@ -29,7 +29,7 @@ inline void PrintTo(const SentMessage& message, std::ostream* out) {
 }
 
 using test::Outcome;
-// Runs "tactus <arguments>" on the platform, both console streams kept.
+// Runs "bin/tactus <arguments>" on the platform, both console streams kept.
 Outcome run_tactus(Platform& platform, std::vector<std::string> arguments);
 
 enum class LongMessages {
