@@ -1,4 +1,4 @@
-// What any bytes must give, for the tests and the fuzz targets alike: a
+// What any bytes must give, for the tests and the fuzz target alike: a
 // well-formed Sequence or none, the same from a file as from memory and with
 // remarks as without, remarks in place, and saved, loaded back as written.
 #ifndef TACTUS_TESTS_SUPPORT_FILE_CHECK_H

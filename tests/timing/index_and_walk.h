@@ -1,4 +1,4 @@
-// The time index against the walk, for the tests and the file_timing fuzz
+// The time index against the walk, for the tests and the fuzz
 // target: with no memory to spare the library walks the first track, as the
 // index's builder does, and the index must give the same bits.
 #ifndef TACTUS_TESTS_TIMING_INDEX_AND_WALK_H

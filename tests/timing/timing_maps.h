@@ -1,4 +1,4 @@
-// Random maps and edits for the timing tests and fuzz targets, with every
+// Random maps and edits for the timing tests and fuzz target, with every
 // value a file can hold (0 microseconds, numerator 0, short payloads...).
 #ifndef TACTUS_TESTS_TIMING_TIMING_MAPS_H
 #define TACTUS_TESTS_TIMING_TIMING_MAPS_H
