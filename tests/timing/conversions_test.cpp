@@ -123,17 +123,6 @@ TEST(StatedValues, EveryRow) {
   }
 }
 
-// Changed through meta_get_data: that marker has its new name, every other its own.
-TEST(Markers, ATextChangedInPlaceAffectsOnlyItsOwnMarker) {
-  auto sequence = build("m10=Bridge m20=Chorus m30=Coda m40=Verse");
-  ASSERT_EQ(sequence_get_tick_from_marker(sequence.get(), "Coda"), 30);
-  std::memcpy(meta_get_data(sequence_get_first_event(sequence.get())), "Zridge", 6);
-  EXPECT_EQ(sequence_get_tick_from_marker(sequence.get(), "Zridge"), 10);
-  EXPECT_EQ(sequence_get_tick_from_marker(sequence.get(), "Bridge"), -1);
-  for (const auto& [name, tick] : {std::pair{"Chorus", 20}, {"Coda", 30}, {"Verse", 40}})
-    EXPECT_EQ(sequence_get_tick_from_marker(sequence.get(), name), tick) << name;
-}
-
 TEST(TimeIndex, AgreesWithTheWalkThroughRandomEdits) {
   for (uint64_t seed = 1; seed <= 30; ++seed) {
     const auto make = [](Random& random) { return random_sequence(random, 0); };

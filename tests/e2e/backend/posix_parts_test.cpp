@@ -1,11 +1,16 @@
-// Where the process callback writes each message, on a made-up frame clock.
-// A full queue and its bytes across the ring's end are the end-to-end flood's.
-#include "player/backends/posix/jack_queue.h"
-
+// Parts of the POSIX backend the end-to-end tests cannot reach: where the
+// JACK process callback writes each message, on a made-up frame clock (a full
+// queue and its bytes across the ring's end are the end-to-end flood's), and
+// the wake-up pipe, which loses no wake-up and counts pending ones as one.
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
+
+#include "player/backends/posix/jack_queue.h"
+#include "player/backends/posix/monotonic_clock.h"
+#include "player/backends/posix/wake_pipe.h"
+#include "player/platform.h"
 
 namespace tactus::player::posix {
 namespace {
@@ -44,6 +49,18 @@ TEST(JackQueue, AMessageLandsOnePeriodAfterTheFrameItWasSentAtAndALateOneAtOnce)
   EXPECT_EQ(deliver(queue, 0xFFFFFC00u, {{0xFFFFFF00u, "j"}, {0xFFFFFFF0u, "k"}}, 1024), "");
   EXPECT_EQ(deliver(queue, 0, {}, 1024), "768:j 1008:k");
   EXPECT_TRUE(queue.empty());
+}
+
+TEST(WakePipe, AWakeBeforeTheWaitIsKeptAndSeveralCountAsOne) {
+  WakePipe pipe;
+  pipe.wake();
+  pipe.wake();
+  pipe.wait(kWaitForever);  // would never return if the wakes were lost
+  for (uint32_t limit : {0u, 1u, 30u}) {
+    const uint32_t start = monotonic_ms32();
+    pipe.wait(limit);
+    EXPECT_GE(monotonic_ms32() - start, limit);
+  }
 }
 
 }  // namespace
