@@ -1,8 +1,7 @@
-// Arbitrary bytes as a MIDI file: the checks the tests run on the files they
-// build (tests/support/file_check.h), then the file's own tempo map, however
-// degenerate, through random edits: the time index answers as the walk does.
-// A failed check prints what it found and aborts, so that libFuzzer reports
-// a crash and keeps the input.
+// Arbitrary bytes as a MIDI file: the checks the tests run on the files they build
+// (tests/support/file_check.h), then the file's own tempo map, however degenerate, through random edits: the
+// time index answers as the walk does. A failed check prints what it found and aborts, so that libFuzzer
+// reports a crash and keeps the input.
 #include <cstdio>
 #include <cstdlib>
 

@@ -19,9 +19,8 @@ test::Outcome run(std::vector<std::string> arguments) {
   return test::run_captured(run_info, "bin/tactus-info", std::move(arguments));
 }
 
-// Two bars at 96 ticks a quarter: a bar of 3/4 at 120 beats per minute
-// (1.5 s), then one at 60 (3 s). Track 1's note end repeats the status of
-// its note start across a text event, at byte 122.
+// Two bars at 96 ticks a quarter: a bar of 3/4 at 120 beats per minute (1.5 s), then one at 60 (3 s). Track
+// 1's note end repeats the status of its note start across a text event, at byte 122.
 MidiBytes two_bar_song() {
   MidiBytes conductor =
       MidiBytes().meta(0, 0x03, MidiBytes().ascii("Song")).meta(0, 0x51, {0x07, 0xA1, 0x20});

@@ -1,5 +1,5 @@
 // What the reference model does not show: null records, visits that change
-// the lists under way, a first track without its META array.
+// the lists under way, the pool's list of byte owners.
 #include <gtest/gtest.h>
 
 #include <vector>
@@ -28,9 +28,8 @@ int record(Event* event, void* user) {
   return 0;
 }
 
-// Every operation on a null record gives -1 (-1.0 for floats), 0 for
-// predicates and words, null for records; so does a visit without visitor,
-// and the lookup of a track that is not there. Setters give 0.
+// Every operation on a null record gives -1 (-1.0 for floats), 0 for predicates and words, null for records;
+// so does a visit without visitor, and the lookup of a track that is not there. Setters give 0.
 TEST(ModelGuards, NullRecordsGiveFailureResults) {
   Sequence* sequence = sequence_new(1, DIVISION_PPQ, 96);
   Track* track = sequence_add_track(sequence);
@@ -75,9 +74,8 @@ TEST(ModelGuards, NullRecordsGiveFailureResults) {
   EXPECT_EQ(sequence_free(sequence), 0);
 }
 
-// Moved ahead: seen at its new place; behind the walk: not seen; the
-// successor moved: the walk jumps with it; the event seen moved ahead: not
-// seen again. Created events are not seen.
+// Moved ahead: seen at its new place; behind the walk: not seen; the successor moved: the walk jumps with it;
+// the event seen moved ahead: not seen again. Created events are not seen.
 TEST(Visits, SeeEveryEventPresentAtTheStartOnce) {
   Sequence* sequence = sequence_new(1, DIVISION_PPQ, 96);
   Track* tracks[] = {sequence_add_track(sequence), sequence_add_track(sequence)};
@@ -121,16 +119,6 @@ TEST(EventPool, RepeatedListingsOfOneOwnerAreCompacted) {
   Track* track = sequence_add_track(sequence);
   for (int i = 0; i < 1000; ++i) event_free(sysex_new(track, 0, 1, kEnd));
   EXPECT_EQ(sequence->pool.owner_capacity, 64u);
-  sequence_free(sequence);
-}
-
-TEST(MetaArray, AFirstTrackWhoseArrayCouldNotGrowIsReadWhole) {
-  Sequence* sequence = sequence_new(1, DIVISION_PPQ, 480);
-  Track* track = sequence_add_track(sequence);
-  tempo_new(track, 0, 60.0f);
-  internal::drop_meta_array(track);  // what a failed growth leaves
-  tempo_new(track, 480, 30.0f);
-  EXPECT_EQ(sequence_get_seconds_from_tick(sequence, 960), 3.0);
   sequence_free(sequence);
 }
 

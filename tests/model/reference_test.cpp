@@ -1,6 +1,5 @@
-// Random edits of every kind applied to a Sequence and to a plain vector of
-// records, compared after every step: the whole Sequence through
-// describe_sequence, and every answer of every event against its record.
+// Random edits of every kind applied to a Sequence and to a plain vector of records, compared after every
+// step: the whole Sequence through describe_sequence, and every answer of every event against its record.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -45,9 +44,8 @@ const char* const kTexts[] = {"la", "", "two words", nullptr};
 // 1e-12 is the float 9.99999996e-13: its quotient ends in 0x8AC000.
 const float kTempos[] = {120.0f, 140.0f, 1e-12f, 6e7f, 0.0f, -120.0f, NAN, INFINITY, 6.0000008e7f, 1e-20f};
 
-// An event as describe_sequence lists it: channel and data values, a sysex
-// count, or a meta number and length; the sysex bytes, or the meta payload
-// with its 0 byte.
+// An event as describe_sequence lists it: channel and data values, a sysex count, or a meta number and
+// length; the sysex bytes, or the meta payload with its 0 byte.
 struct Record {
   int32_t track, tick, kind;
   Fields fields;
@@ -69,8 +67,7 @@ Record meta_record(int32_t track, int32_t tick, int32_t number, Bytes payload) {
   return {track, tick, META, {number, length}, payload};
 }
 
-// What the Sequence should hold: its header line, its tracks' end ticks and
-// its records in sequence order.
+// What the Sequence should hold: its header line, its tracks' end ticks and its records in sequence order.
 struct Reference {
   std::string header;
   std::vector<int32_t> end_ticks;
@@ -137,10 +134,9 @@ class ReferenceModel : public ::testing::Test {
     return sequence_get_track_by_number(sequence, number, exists ? below(2) : 1);
   }
 
-  // Every kind through its creator, a pair of notes, or a short message
-  // word, well formed or not, with a stray top byte. The bytes of a sysex or
-  // a meta event may be missing (refused unless a meta event has none); they
-  // are copied in, as the caller's buffer is overwritten afterwards.
+  // Every kind through its creator, a pair of notes, or a short message word, well formed or not, with a
+  // stray top byte. The bytes of a sysex or a meta event may be missing (refused unless a meta event has
+  // none); they are copied in, as the caller's buffer is overwritten afterwards.
   void create(int32_t kind, int32_t number) {
     const int32_t at = tick(), a = value(), b = value(), c = value(), count = below(6) - 1;
     Bytes given = bytes(count);
@@ -176,12 +172,10 @@ class ReferenceModel : public ::testing::Test {
     std::fill(given.begin(), given.end(), 0xEE);
   }
 
-  // A tempo (60000000 / beats per minute, truncated, big-endian, its low 24
-  // bits), time signature (numerator, power of two, MIDI clocks per click,
-  // 8), lyric or marker, made anew or written over `record`. Refused: a tempo
-  // of no microseconds, a denominator that is no power of two up to 128, a
-  // missing text. A tempo goes over a tempo, a time signature over any meta
-  // event, a text over one of its own kind if it is not empty.
+  // A tempo (60000000 / beats per minute, truncated, big-endian, its low 24 bits), time signature (numerator,
+  // power of two, MIDI clocks per click, 8), lyric or marker, made anew or written over `record`. Refused: a
+  // tempo of no microseconds, a denominator that is no power of two up to 128, a missing text. A tempo goes
+  // over a tempo, a time signature over any meta event, a text over one of its own kind if it is not empty.
   void build(Event* event, Record* record, int32_t number) {
     const int32_t made = pick({0x51, 0x58, 0x05, 0x06}), numerator = value();
     const float beats_per_minute = kTempos[below(std::size(kTempos))];

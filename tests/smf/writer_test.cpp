@@ -152,10 +152,9 @@ std::string attribute(const std::string& path, const char* name) {
   return getxattr(path.c_str(), name, value, sizeof value - 1) < 0 ? "none" : value;
 }
 
-// A save keeps the old file's mode, owner, group, attributes and names; one
-// that cannot be complete (a full disk) changes nothing. It replaces the file
-// by one written under a free name beside it, unless that would cut the file
-// off its other names, owner or attributes, or the folder is closed.
+// A save keeps the old file's mode, owner, group, attributes and names; one that cannot be complete (a full
+// disk) changes nothing. It replaces the file by one written under a free name beside it, unless that would
+// cut the file off its other names, owner or attributes, or the folder is closed.
 TEST(WriterReplacement, ASaveKeepsWhatTheOldFileWas) {
   const struct {
     const char* name;

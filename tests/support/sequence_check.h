@@ -9,14 +9,12 @@
 
 namespace tactus::test {
 
-// Values as stored, or as a save and a load give them back: format, channels,
-// data values and meta numbers cut to their bits; a meta event that thus
-// becomes end of track ends its track there.
+// Values as stored, or as a save and a load give them back: format, channels, data values and meta numbers
+// cut to their bits; a meta event that thus becomes end of track ends its track there.
 enum class Kept { kAsStored, kAsWritten };
 
-// A header line, a line per track "track N: <event>, <event>; end <tick>",
-// each event "<tick> <KIND> <fields> <bytes in hex>", then the sequence
-// order as track:index pairs. A link that does not mirror its other side
+// A header line, a line per track "track N: <event>, <event>; end <tick>", each event "<tick> <KIND> <fields>
+// <bytes in hex>", then the sequence order as track:index pairs. A link that does not mirror its other side
 // adds a "!" note, so equal texts mean equal, well-linked Sequences.
 std::string describe_sequence(Sequence* sequence, Kept kept = Kept::kAsStored);
 

@@ -15,9 +15,8 @@ namespace {
 using namespace timing_test;
 using tactus::test::expect_guards;
 
-// Division type and resolution (PPQ 480 if left out), then <kind><tick>=
-// <value>: t tempo (microseconds), s time signature (numerator/power), m
-// marker; a capital puts it in the second track. "null": no sequence.
+// Division type and resolution (PPQ 480 if left out), then <kind><tick>= <value>: t tempo (microseconds), s
+// time signature (numerator/power), m marker; a capital puts it in the second track. "null": no sequence.
 SequencePtr build(std::string map) {
   if (map == "null") return owned(nullptr);
   std::istringstream in(map.empty() || std::isalpha(map[0]) ? "0 480 " + map : map);

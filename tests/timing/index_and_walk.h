@@ -1,6 +1,5 @@
-// The time index against the walk, for the tests and the fuzz
-// target: with no memory to spare the library walks the first track, as the
-// index's builder does, and the index must give the same bits.
+// The time index against the walk, for the tests and the fuzz target: with no memory to spare the library
+// walks the first track, as the index's builder does, and the index must give the same bits.
 #ifndef TACTUS_TESTS_TIMING_INDEX_AND_WALK_H
 #define TACTUS_TESTS_TIMING_INDEX_AND_WALK_H
 
@@ -21,9 +20,8 @@ inline MbtPosition* const mbt = mbt_position_new();
 inline MbPosition* const mb_target = mb_position_new();
 inline MbtPosition* const mbt_target = mbt_position_new();
 
-// What the index serves at a tick, for beats or seconds, for a marker name
-// and for the targets, as text: floats in hexadecimal, so that equal texts
-// are equal bits (NaNs compare by sign only).
+// What the index serves at a tick, for beats or seconds, for a marker name and for the targets, as text:
+// floats in hexadecimal, so that equal texts are equal bits (NaNs compare by sign only).
 using Answers = std::array<char, 512>;
 inline Answers answer(Sequence* s, int32_t tick, float value, const char* marker) {
   sequence_get_mb_from_tick(s, tick, mb);
@@ -38,10 +36,9 @@ inline Answers answer(Sequence* s, int32_t tick, float value, const char* marker
   return a;
 }
 
-// Edits to the sequence that `make` gives, each followed by queries on a
-// copy made anew with the same edits and no memory for its index; on the
-// edited sequence without memory, its index out of date and not to be built
-// again; and with memory, from its index. The first answers that differ.
+// Edits to the sequence that `make` gives, each followed by queries on a copy made anew with the same edits
+// and no memory for its index; on the edited sequence without memory, its index out of date and not to be
+// built again; and with memory, from its index. The first answers that differ.
 template <typename Make>
 const char* first_difference_through_edits(Make make, uint64_t seed, int rounds) {
   static Answers walked, unbuilt, indexed;

@@ -50,19 +50,8 @@ inline int32_t random_tick(Random& random) {
   return static_cast<int32_t>(random.below(400)) * 10 - 200;
 }
 
-// No call moves an event to another track: it is copied there and freed.
-inline void move_to_other_track(Sequence* s, Track* from, Event* event) {
-  Track* to = sequence_get_track_by_number(s, track_get_number(from) == 0 ? 1 : 0, 1);
-  const int32_t tick = event_get_tick(event);
-  if (event_get_kind(event) == META)
-    meta_new(to, tick, meta_get_number(event), meta_get_data_length(event), meta_get_data(event));
-  event_new_from_short_message(to, tick, event_to_short_message(event));  // 0 for META: none
-  event_free(event);
-}
-
-// Any change a caller can make, mostly to the first track: events (notes
-// and meta events) added, removed, moved in time or to the other of the first
-// two tracks, or rewritten; header values; another track made the first.
+// Any change a caller can make, mostly to the first track: events (notes and meta events) added, removed,
+// moved in time or rewritten; header values; another track made the first.
 inline void random_edit(Sequence* s, Random& random) {
   Track* track = sequence_get_track_by_number(s, random.one_in(5) ? 1 : 0, 1);
   Event* event = track_get_first_event(track);
@@ -73,7 +62,7 @@ inline void random_edit(Sequence* s, Random& random) {
   const int32_t resolutions[] = {480, 96, 1, 0, -480, 65535};
   const int32_t resolution = resolutions[random.below(6)];
   const uint32_t numerator = random.one_in(8) ? 0 : 1 + random.below(12), power = random.below(9);
-  const uint32_t kind = random.below(19);
+  const uint32_t kind = random.below(18);
   if (kind < 3) add_meta(track, tick, 0x51, {us >> 16 & 255, us >> 8 & 255, us & 255});
   if (kind == 3) add_meta(track, tick, 0x51, {us & 255});
   if (kind == 4 || kind == 5) add_meta(track, tick, 0x58, {numerator, power, 24, 8});
@@ -91,7 +80,6 @@ inline void random_edit(Sequence* s, Random& random) {
     track_free(sequence_get_first_track(s));
   if (kind == 16 || kind == 17)
     random.one_in(3) ? lyric_new(track, tick, "la") : note_on_new(track, tick, 0, 60, 1);
-  if (kind == 18) move_to_other_track(s, track, event);
 }
 
 // A sequence of random division after `edits` random edits.

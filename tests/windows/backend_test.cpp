@@ -1,7 +1,6 @@
-// The Windows backend without a MIDI device (Wine and a bare Windows have
-// none a test could rely on): device lookup, long messages, the wake-up
-// event, and the console control handler called as the system calls it, on a
-// thread of its own (Wine cannot raise console control events).
+// The Windows backend without a MIDI device (Wine and a bare Windows have none a test could rely on): device
+// lookup, long messages, the wake-up event, and the console control handler called as the system calls it, on
+// a thread of its own (Wine cannot raise console control events).
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -26,9 +25,8 @@ TEST(WindowsMidiOutput, OnlyDevicesThatExistHaveANameAndOpen) {
   }
 }
 
-// Only the completion of a long message in flight notifies; a refused one
-// neither notifies nor stays prepared (a port without a device handle
-// refuses every message).
+// Only the completion of a long message in flight notifies; a refused one neither notifies nor stays prepared
+// (a port without a device handle refuses every message).
 TEST(WindowsMidiOutput, LongMessagesNotifyOnlyWhenDoneAndARefusedOneIsReleased) {
   MidiPort port;
   const auto instance = reinterpret_cast<DWORD_PTR>(&port);
@@ -66,9 +64,8 @@ void record_interrupt(void*) {
   if (interrupt_seen != nullptr) interrupt_seen->wake();
 }
 
-// Every event is handled, and interrupts only while the handler is
-// installed; closing the console waits for the wind-down, since returning
-// would end the process (or the system's few seconds of grace run out).
+// Every event is handled, and interrupts only while the handler is installed; closing the console waits for
+// the wind-down, since returning would end the process (or the system's few seconds of grace run out).
 TEST(WindowsConsoleHandler, EveryEventIsHandledAndClosingTheConsoleWaitsForTheWindDown) {
   Platform& platform = system_platform();
   WakeEvent seen;

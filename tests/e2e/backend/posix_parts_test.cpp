@@ -1,7 +1,6 @@
-// Parts of the POSIX backend the end-to-end tests cannot reach: where the
-// JACK process callback writes each message, on a made-up frame clock (a full
-// queue and its bytes across the ring's end are the end-to-end flood's), and
-// the wake-up pipe, which loses no wake-up and counts pending ones as one.
+// Parts of the POSIX backend the end-to-end tests cannot reach: where the JACK process callback writes each
+// message, on a made-up frame clock (a full queue and its bytes across the ring's end are the end-to-end
+// flood's), and the wake-up pipe, which loses no wake-up and counts pending ones as one.
 #include <gtest/gtest.h>
 
 #include <string>
