@@ -62,7 +62,7 @@ inline void random_edit(Sequence* s, Random& random) {
   const int32_t resolutions[] = {480, 96, 1, 0, -480, 65535};
   const int32_t resolution = resolutions[random.below(6)];
   const uint32_t numerator = random.one_in(8) ? 0 : 1 + random.below(12), power = random.below(9);
-  const uint32_t kind = random.below(18);
+  const uint32_t kind = random.below(19);
   if (kind < 3) add_meta(track, tick, 0x51, {us >> 16 & 255, us >> 8 & 255, us & 255});
   if (kind == 3) add_meta(track, tick, 0x51, {us & 255});
   if (kind == 4 || kind == 5) add_meta(track, tick, 0x58, {numerator, power, 24, 8});
@@ -80,6 +80,9 @@ inline void random_edit(Sequence* s, Random& random) {
     track_free(sequence_get_first_track(s));
   if (kind == 16 || kind == 17)
     random.one_in(3) ? lyric_new(track, tick, "la") : note_on_new(track, tick, 0, 60, 1);
+  // A marker's text changed in place: marker lookups see it, with or without the index.
+  if (kind == 18 && event_is_marker(event) && meta_get_data_length(event) > 0)
+    meta_get_data(event)[0] ^= 0x20;
 }
 
 // A sequence of random division after `edits` random edits.
