@@ -5,7 +5,7 @@
 #include <cmath>
 #include <cstdlib>
 
-#include "player/core/pass_plan.h"
+#include "common/song_end.h"
 #include "tactus/timing.h"
 
 namespace tactus::player {
@@ -50,7 +50,7 @@ ProgressLine::ProgressLine(Sequence* sequence, float tempo_percent, std::FILE* s
       stream_(stream),
       in_place_(in_place),
       shared_row_(in_place ? shared_row : nullptr),
-      total_seconds_(sequence_get_seconds_from_tick(sequence, song_end_tick(sequence))) {
+      total_seconds_(sequence_get_seconds_from_tick(sequence, common::song_end_tick(sequence))) {
   // Tempo events count in the first track only, as in every time conversion.
   for (Event* event = track_get_first_event(sequence_get_first_track(sequence)); event != nullptr;
        event = event_get_next_in_track(event)) {

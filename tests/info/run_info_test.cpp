@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "player/captured_run.h"
-#include "player/info/info.h"
+#include "support/captured_run.h"
+#include "info/info.h"
 #include "support/midi_bytes.h"
 
 namespace tactus::info {

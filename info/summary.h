@@ -1,7 +1,7 @@
 // What tactus-info prints about a loaded file, as "key: value" lines and
 // table rows.
-#ifndef TACTUS_PLAYER_INFO_SUMMARY_H
-#define TACTUS_PLAYER_INFO_SUMMARY_H
+#ifndef TACTUS_INFO_SUMMARY_H
+#define TACTUS_INFO_SUMMARY_H
 
 #include <cstdio>
 

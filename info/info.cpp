@@ -1,4 +1,4 @@
-#include "player/info/info.h"
+#include "info/info.h"
 
 #include <algorithm>
 #include <cinttypes>
@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "player/info/summary.h"
+#include "info/summary.h"
 #include "tactus/smf.h"
 
 namespace tactus::info {

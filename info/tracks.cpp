@@ -1,7 +1,7 @@
 #include <set>
 #include <string>
 
-#include "player/info/summary.h"
+#include "info/summary.h"
 #include "tactus/timing.h"
 
 namespace tactus::info {
