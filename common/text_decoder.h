@@ -24,6 +24,7 @@ class EncodingConverter {
 // Null when the system knows no encoding of that name.
 std::unique_ptr<EncodingConverter> open_encoding_converter(const char* name);
 
+// Copies share the converter; one thread at a time may use them.
 class TextDecoder {
  public:
   // Reads by the library's rule.
@@ -38,7 +39,7 @@ class TextDecoder {
   std::string text_of(Event* meta) const;
 
  private:
-  std::unique_ptr<EncodingConverter> converter_;
+  std::shared_ptr<EncodingConverter> converter_;
 };
 
 }  // namespace tactus::common

@@ -6,6 +6,7 @@
 #include <cstdlib>
 
 #include "common/song_end.h"
+#include "common/terminal_text.h"
 #include "tactus/timing.h"
 
 namespace tactus::player {
@@ -92,7 +93,7 @@ void ProgressLine::rewrite_row(const char* status, size_t length) {
   size_t width = 0;
   if (shared_row_ != nullptr && !shared_row_->current_line().empty()) {
     const std::string_view words = shared_row_->current_line();
-    std::fwrite(words.data(), 1, words.size(), stream_);
+    common::write_text(stream_, words);
     std::fputs("  ", stream_);
     width = words.size() + 2;
   }
@@ -110,10 +111,10 @@ void ProgressLine::clear_for_words() {
   if (shared_row_ == nullptr || !drawn_) return;
   const std::string_view words = shared_row_->current_line();
   std::fputc('\r', stream_);
-  std::fwrite(words.data(), 1, words.size(), stream_);
+  common::write_text(stream_, words);
   pad_to_drawn_width(words.size());
   std::fputc('\r', stream_);
-  std::fwrite(words.data(), 1, words.size(), stream_);
+  common::write_text(stream_, words);
   drawn_width_ = words.size();
   std::fflush(stream_);
 }

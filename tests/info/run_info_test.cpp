@@ -40,7 +40,7 @@ TEST(RunInfo, DescribesEachFileThenTellsTheRemarksAndTheStatusSaysHowTheyRead) {
   TempFile remarked("remarked.mid", MidiBytes().header(0, 1, 96).track({}));
   const std::string missing = TempFile::unique_path("missing.mid");
   const std::string no_end = remarked.path() + std::string(":22: track 0: no end-of-track event\n");
-  const std::string usage = "Usage:  bin/tactus-info [ --check ] [ -- ] <filename.mid> ...\n";
+  const std::string usage = "Usage:  bin/tactus-info [ --check ] [ --encoding <name> ] [ -- ] <filename.mid> ...\n";
   const auto cannot_open = [](const std::string& path) { return "Error:  Cannot open \"" + path + "\".\n"; };
   const std::string description = "file: " + path +
                                   "\nformat: 1\n"

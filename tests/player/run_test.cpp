@@ -21,7 +21,7 @@ const std::string kUsage =
     "hms:<h>:<m>:<s> | hmsf:<h>:<m>:<s>:<f> | marker:<marker> ) ] [ ( --solo-track <n> ) ... | ( "
     "--mute-track <n> ) ... ] [ --extra-time <seconds> ] [ -- ] <filename.mid>\n"
     "        [ --tempo <percent> ] [ --transpose <semitones> ] [ --loop <count> ] [ --lyrics ] [ --progress "
-    "]\n";
+    "] [ --encoding <name> ]\n";
 
 // Track t holds a note on channel t at beat t, which shows where the track
 // went and whether it was in range; track 0 a marker at beat 2 and 90 bpm.
