@@ -3,6 +3,8 @@
 namespace tactus::common {
 
 bool TextDecoder::use_encoding(const char* name) {
+  // An empty name would be the locale's encoding to iconv: no name the user gave.
+  if (name[0] == '\0') return false;
   std::unique_ptr<EncodingConverter> converter = open_encoding_converter(name);
   if (converter == nullptr) return false;
   converter_ = std::move(converter);

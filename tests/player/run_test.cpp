@@ -276,10 +276,10 @@ TEST_F(Run, TheWordsAreReadByRuleOrInTheEncodingNamedWithoutControlCharacters) {
        "ab\n",
        "",
        0},
-      {{"--encoding", "no such"}, "", "", "Error:  Unknown text encoding \"no such\".\n", 1},
+      {{"--encoding", ""}, "", "", "Error:  Unknown text encoding \"\".\n", 1},
   };
   for (const auto& row : cases) {
-    if (!converters && !row.options.empty()) continue;
+    if (!converters && row.status == 0 && !row.options.empty()) continue;
     std::vector<std::string> options = row.options;
     options.push_back("--lyrics");
     const Outcome outcome = run_song(options, MidiBytes().meta(0, 0x05, MidiBytes().ascii(row.words)));
