@@ -20,7 +20,10 @@ int main(int argc, char** argv) {
     ++events;
     last_tick = tactus::event_get_tick(e);
     if (tactus::event_is_marker(e)) {
-      std::printf("marker %-12s %s  %s\n", tactus::marker_get_text(e),
+      // The marker's text as UTF-8 whatever its file's encoding, cut to whole characters.
+      char text[64];
+      tactus::meta_get_utf8_text(e, text, sizeof text);
+      std::printf("marker %-12s %s  %s\n", text,
                   tactus::sequence_get_mbt_string_from_tick(song, last_tick),
                   tactus::sequence_get_hms_string_from_tick(song, last_tick));
     }
