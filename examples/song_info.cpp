@@ -16,12 +16,15 @@ int main(int argc, char** argv) {
   }
   int32_t events = 0;
   int32_t last_tick = 0;
-  for (tactus::Event* e = tactus::sequence_get_first_event(song); e; e = tactus::event_get_next_in_sequence(e)) {
+  for (tactus::Event* e = tactus::sequence_get_first_event(song); e;
+       e = tactus::event_get_next_in_sequence(e)) {
     ++events;
     last_tick = tactus::event_get_tick(e);
     if (tactus::event_is_marker(e)) {
-      std::printf("marker %-12s %s  %s\n", tactus::marker_get_text(e),
-                  tactus::sequence_get_mbt_string_from_tick(song, last_tick),
+      // The marker's text as UTF-8 whatever its file's encoding, cut to whole characters.
+      char text[64];
+      tactus::meta_get_utf8_text(e, text, sizeof text);
+      std::printf("marker %-12s %s  %s\n", text, tactus::sequence_get_mbt_string_from_tick(song, last_tick),
                   tactus::sequence_get_hms_string_from_tick(song, last_tick));
     }
   }

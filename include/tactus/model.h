@@ -238,6 +238,27 @@ TACTUS_API int32_t time_signature_get_denominator(Event* event);
 TACTUS_API const char* lyric_get_text(Event* event);
 TACTUS_API const char* marker_get_text(Event* event);
 
+// ---- Meta text as UTF-8 -----------------------------------------------------
+// A file states no encoding for its texts (names, words, markers). The rule
+// here: a payload that is well-formed UTF-8 is kept as it is; any other is
+// read as Windows-1252, byte by byte, its five undefined bytes (0x81, 0x8D,
+// 0x8F, 0x90, 0x9D) becoming U+FFFD. Control characters are kept: leaving
+// them out is the business of whoever shows the text.
+
+// 1 when the payload of a META event is well-formed UTF-8 (plain ASCII and an
+// empty payload included); 0 when it is not, and for null or another kind.
+TACTUS_API int meta_text_is_utf8(Event* event);
+
+// Writes the payload of a META event as UTF-8 into the caller's `buffer` of
+// `size` bytes: as many whole characters as fit before a terminating 0 byte,
+// never part of one. Returns the length in bytes of the whole text without
+// the 0 byte, so a result of `size` or more tells that the text was cut; a
+// size of 0 (the buffer may then be null) asks for that length only. A 0
+// byte in the payload is a character like any other. -1, with nothing
+// written, for null or another kind, a negative size, a null buffer with a
+// positive size, or a text longer than INT32_MAX bytes.
+TACTUS_API int32_t meta_get_utf8_text(Event* event, char* buffer, int32_t size);
+
 // ---- Short messages ---------------------------------------------------------
 
 // Status in bits 0-7, first data byte in 8-15, second in 16-23; 0 for SYSEX,

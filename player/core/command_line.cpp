@@ -16,7 +16,7 @@ constexpr const char* kUsage =
     "hms:<h>:<m>:<s> | hmsf:<h>:<m>:<s>:<f> | marker:<marker> ) ] [ ( --solo-track <n> ) ... | ( "
     "--mute-track <n> ) ... ] [ --extra-time <seconds> ] [ -- ] <filename.mid>\n"
     "        [ --tempo <percent> ] [ --transpose <semitones> ] [ --loop <count> ] [ --lyrics ] [ --progress "
-    "]\n";
+    "] [ --encoding <name> ]\n";
 
 bool is_help_word(const char* word) {
   for (const char* help : {"--help", "-h", "/help", "/h", "/?"}) {
@@ -76,6 +76,8 @@ class Parser {
         options_.practice.lyrics = out_;
       } else if (std::strcmp(word, "--progress") == 0) {
         options_.practice.progress = err_;
+      } else if (std::strcmp(word, "--encoding") == 0) {
+        outcome = parse_encoding();
       } else if (std::strcmp(word, "--") == 0) {
         options_ended = true;
       } else {
@@ -151,6 +153,15 @@ class Parser {
     if (!read_decimal_int(count_text, &count) || count < 0) return ParseOutcome::kUsage;
     options_.practice.loop_count = count;
     return ParseOutcome::kParsed;
+  }
+
+  // A name the system's converter does not know is refused at once.
+  ParseOutcome parse_encoding() {
+    const char* name = nullptr;
+    if (take_argument(&name) != ParseOutcome::kParsed) return ParseOutcome::kUsage;
+    if (options_.practice.text.use_encoding(name)) return ParseOutcome::kParsed;
+    std::fprintf(err_, "Error:  Unknown text encoding \"%s\".\n", name);
+    return ParseOutcome::kFailed;
   }
 
   ParseOutcome append_track(std::vector<int32_t>& tracks) {

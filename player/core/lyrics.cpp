@@ -1,6 +1,9 @@
 #include "player/core/lyrics.h"
 
 #include <cstring>
+#include <utility>
+
+#include "common/terminal_text.h"
 
 namespace tactus::player {
 
@@ -9,6 +12,7 @@ namespace {
 constexpr int32_t kTextMeta = 0x01;
 constexpr int32_t kLyricMeta = 0x05;
 constexpr char kKaraokeMark[] = "@KMIDI KARAOKE FILE";
+constexpr size_t kLineBytes = 256;
 
 bool text_begins_with(Event* event, const char* prefix) {
   const size_t length = std::strlen(prefix);
@@ -27,7 +31,8 @@ bool is_karaoke_file(Sequence* sequence) {
 
 }  // namespace
 
-Lyrics::Lyrics(Sequence* sequence, std::FILE* out) : out_(out) {
+Lyrics::Lyrics(Sequence* sequence, std::FILE* out, common::TextDecoder text)
+    : out_(out), text_(std::move(text)) {
   skip_headers_ = is_karaoke_file(sequence);
   word_meta_number_ = skip_headers_ ? kTextMeta : kLyricMeta;
 }
@@ -37,17 +42,18 @@ bool Lyrics::carries_words(Event* event) const {
 }
 
 void Lyrics::print(Event* event) {
-  const unsigned char* text = meta_get_data(event);
-  const int32_t length = meta_get_data_length(event);
-  for (int32_t i = 0; i < length; ++i) {
-    const unsigned char c = text[i];
-    if (c == '/' || c == '\r' || c == '\n') {
-      new_line();
-    } else if (c == '\\') {
+  const std::string text = text_.text_of(event);
+  std::string_view rest = text;
+  for (;;) {
+    const size_t mark = rest.find_first_of("/\r\n\\");
+    put(common::printable_text(rest.substr(0, mark), ""));
+    if (mark == std::string_view::npos) break;
+    if (rest[mark] == '\\') {
       new_paragraph();
-    } else if (c >= 0x20 && c != 0x7F) {
-      put(static_cast<char>(c));
+    } else {
+      new_line();
     }
+    rest.remove_prefix(mark + 1);
   }
   std::fflush(out_);
 }
@@ -66,7 +72,8 @@ void Lyrics::new_line() {
   if (place_ != Place::kInLine) return;
   std::fputc('\n', out_);
   place_ = Place::kLineStart;
-  line_length_ = 0;
+  line_.clear();
+  line_cut_ = false;
 }
 
 void Lyrics::new_paragraph() {
@@ -76,10 +83,14 @@ void Lyrics::new_paragraph() {
   place_ = Place::kAfterEmptyLine;
 }
 
-void Lyrics::put(char c) {
-  std::fputc(c, out_);
+void Lyrics::put(std::string_view words) {
+  if (words.empty()) return;
+  common::write_text(out_, words);
   place_ = Place::kInLine;
-  if (line_length_ < line_.size()) line_[line_length_++] = c;
+  if (line_cut_) return;
+  const size_t kept = common::whole_characters_within(words, kLineBytes - line_.size());
+  line_.append(words.substr(0, kept));
+  line_cut_ = kept < words.size();
 }
 
 }  // namespace tactus::player

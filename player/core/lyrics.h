@@ -3,11 +3,12 @@
 #ifndef TACTUS_PLAYER_CORE_LYRICS_H
 #define TACTUS_PLAYER_CORE_LYRICS_H
 
-#include <array>
 #include <cstdint>
 #include <cstdio>
+#include <string>
 #include <string_view>
 
+#include "common/text_decoder.h"
 #include "tactus/model.h"
 
 namespace tactus::player {
@@ -16,8 +17,8 @@ class Lyrics {
  public:
   // The words are the lyric events, or in a karaoke file (one whose text
   // events begin with "@KMIDI KARAOKE FILE") its text events, less the
-  // headers that begin with "@".
-  Lyrics(Sequence* sequence, std::FILE* out);
+  // headers that begin with "@"; `text` reads them.
+  Lyrics(Sequence* sequence, std::FILE* out, common::TextDecoder text);
 
   bool carries_words(Event* event) const;
 
@@ -34,22 +35,24 @@ class Lyrics {
   // loop begin on a line of their own.
   void start_paragraph();
 
-  // The words written on the current line, up to a display's width.
-  std::string_view current_line() const { return {line_.data(), line_length_}; }
+  // The words written on the current line, as many whole characters as
+  // 256 bytes hold: enough for a display's width.
+  std::string_view current_line() const { return line_; }
 
  private:
   enum class Place { kTop, kInLine, kLineStart, kAfterEmptyLine };
 
   void new_line();
   void new_paragraph();
-  void put(char c);
+  void put(std::string_view words);
 
   std::FILE* out_;
   int32_t word_meta_number_;
   bool skip_headers_;
   Place place_ = Place::kTop;
-  std::array<char, 256> line_{};
-  size_t line_length_ = 0;
+  common::TextDecoder text_;
+  std::string line_;
+  bool line_cut_ = false;
 };
 
 }  // namespace tactus::player

@@ -2,23 +2,17 @@
 
 #include <algorithm>
 
+#include "common/song_end.h"
 #include "player/core/due_time.h"
 #include "tactus/timing.h"
 
 namespace tactus::player {
 
-int32_t song_end_tick(Sequence* sequence) {
-  int32_t end = 0;
-  for (Track* track = sequence_get_first_track(sequence); track != nullptr; track = track_get_next(track))
-    end = std::max(end, track_get_end_tick(track));
-  return end;
-}
-
 PassPlan plan_passes(Sequence* sequence, int32_t from_tick, int32_t to_tick,
                      const PracticeOptions& practice) {
   PassPlan plan{};
   plan.start_tick = std::max(from_tick, 0);
-  plan.end_tick = to_tick >= 0 ? to_tick : song_end_tick(sequence);
+  plan.end_tick = to_tick >= 0 ? to_tick : common::song_end_tick(sequence);
   auto due = [&](int32_t tick) {
     return due_time_ms(
         played_seconds(sequence_get_seconds_from_tick(sequence, tick), practice.tempo_percent));

@@ -10,9 +10,6 @@
 
 namespace tactus::player {
 
-// The end of the longest track: where the song ends.
-int32_t song_end_tick(Sequence* sequence);
-
 struct PassPlan {
   int32_t start_tick;  // --from, or 0
   int32_t end_tick;    // --to, or the end of the song

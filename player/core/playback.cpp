@@ -35,7 +35,7 @@ class Playback {
         practice_(practice),
         plan_(plan_passes(sequence, from_tick, to_tick, practice)),
         sounding_notes_(track_ports) {
-    if (practice.lyrics != nullptr) lyrics_.emplace(sequence, practice.lyrics);
+    if (practice.lyrics != nullptr) lyrics_.emplace(sequence, practice.lyrics, practice.text);
     if (practice.progress != nullptr) {
       // Words and status share a row when both streams are the terminal.
       const bool in_place = platform.is_terminal(practice.progress);

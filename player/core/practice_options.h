@@ -7,6 +7,8 @@
 #include <cstdint>
 #include <cstdio>
 
+#include "common/text_decoder.h"
+
 namespace tactus::player {
 
 struct PracticeOptions {
@@ -15,6 +17,7 @@ struct PracticeOptions {
   int32_t loop_count = -1;        // passes of the range; 0: until interrupted; -1: no loop
   std::FILE* lyrics = nullptr;    // where the words go as they are due; null: not shown
   std::FILE* progress = nullptr;  // where the status line goes; null: none
+  common::TextDecoder text;       // how the words are read: by rule, or as --encoding says
 };
 
 }  // namespace tactus::player

@@ -5,7 +5,8 @@
 #include <cmath>
 #include <cstdlib>
 
-#include "player/core/pass_plan.h"
+#include "common/song_end.h"
+#include "common/terminal_text.h"
 #include "tactus/timing.h"
 
 namespace tactus::player {
@@ -50,7 +51,7 @@ ProgressLine::ProgressLine(Sequence* sequence, float tempo_percent, std::FILE* s
       stream_(stream),
       in_place_(in_place),
       shared_row_(in_place ? shared_row : nullptr),
-      total_seconds_(sequence_get_seconds_from_tick(sequence, song_end_tick(sequence))) {
+      total_seconds_(sequence_get_seconds_from_tick(sequence, common::song_end_tick(sequence))) {
   // Tempo events count in the first track only, as in every time conversion.
   for (Event* event = track_get_first_event(sequence_get_first_track(sequence)); event != nullptr;
        event = event_get_next_in_track(event)) {
@@ -92,7 +93,7 @@ void ProgressLine::rewrite_row(const char* status, size_t length) {
   size_t width = 0;
   if (shared_row_ != nullptr && !shared_row_->current_line().empty()) {
     const std::string_view words = shared_row_->current_line();
-    std::fwrite(words.data(), 1, words.size(), stream_);
+    common::write_text(stream_, words);
     std::fputs("  ", stream_);
     width = words.size() + 2;
   }
@@ -110,10 +111,10 @@ void ProgressLine::clear_for_words() {
   if (shared_row_ == nullptr || !drawn_) return;
   const std::string_view words = shared_row_->current_line();
   std::fputc('\r', stream_);
-  std::fwrite(words.data(), 1, words.size(), stream_);
+  common::write_text(stream_, words);
   pad_to_drawn_width(words.size());
   std::fputc('\r', stream_);
-  std::fwrite(words.data(), 1, words.size(), stream_);
+  common::write_text(stream_, words);
   drawn_width_ = words.size();
   std::fflush(stream_);
 }

@@ -5,8 +5,9 @@
 #include <string>
 #include <vector>
 
-#include "player/captured_run.h"
-#include "player/info/info.h"
+#include "common/text_decoder.h"
+#include "info/info.h"
+#include "support/captured_run.h"
 #include "support/midi_bytes.h"
 
 namespace tactus::info {
@@ -40,7 +41,8 @@ TEST(RunInfo, DescribesEachFileThenTellsTheRemarksAndTheStatusSaysHowTheyRead) {
   TempFile remarked("remarked.mid", MidiBytes().header(0, 1, 96).track({}));
   const std::string missing = TempFile::unique_path("missing.mid");
   const std::string no_end = remarked.path() + std::string(":22: track 0: no end-of-track event\n");
-  const std::string usage = "Usage:  bin/tactus-info [ --check ] [ -- ] <filename.mid> ...\n";
+  const std::string usage =
+      "Usage:  bin/tactus-info [ --check ] [ --encoding <name> ] [ -- ] <filename.mid> ...\n";
   const auto cannot_open = [](const std::string& path) { return "Error:  Cannot open \"" + path + "\".\n"; };
   const std::string description = "file: " + path +
                                   "\nformat: 1\n"
@@ -78,6 +80,12 @@ TEST(RunInfo, DescribesEachFileThenTellsTheRemarksAndTheStatusSaysHowTheyRead) {
       {"after --, an option word is too", {"--", "--check"}, 2, "", cannot_open("--check")},
       {"no file", {}, 2, "", usage},
       {"unknown option", {"--quiet", clean.path()}, 2, "", usage},
+      {"unknown encoding",
+       {"--encoding", "no such", clean.path()},
+       2,
+       "",
+       "Error:  Unknown text encoding \"no such\".\n"},
+      {"no encoding", {clean.path(), "--encoding"}, 2, "", usage},
       {"help", {"--help"}, 0, usage, ""},
       {"short help", {"-h"}, 0, usage, ""},
   };
@@ -94,6 +102,24 @@ TEST(RunInfo, DescribesEachFileThenTellsTheRemarksAndTheStatusSaysHowTheyRead) {
   for (const char* line :
        {"division: 25 frames per second, 40 ticks per frame", "key signature: unknown (0x02 0x02)"})
     EXPECT_NE(out.find(std::string("\n") + line + "\n"), std::string::npos) << line;
+}
+
+// Names and markers by rule, with the tracks whose texts are not UTF-8; or all in the encoding named.
+TEST(RunInfo, TextsAreReadByRuleOrInTheEncodingNamedWithoutControlCharacters) {
+  MidiBytes conductor =
+      MidiBytes().meta(0, 0x03, MidiBytes().ascii("Caf\xE9")).meta(0, 0x06, {'M', 0xC2, 0x9B, '1'});
+  MidiBytes lead = MidiBytes().meta(0, 0x03, {0x82, 0xB3, 0x82, 0xAD, 0x82, 0xE7});
+  TempFile texts("texts.mid",
+                 MidiBytes().header(1, 2, 96).track(conductor.end_of_track(0)).track(lead.end_of_track(0)));
+  const std::string by_rule = run({texts.path()}).out;
+  for (const char* line : {"0\t0\t-\t-\tCafé\n", "1\t0\t-\t-\t‚³‚\u00AD‚ç\n", "track 0 text: Windows-1252\n",
+                           "track 1 text: Windows-1252\n", "marker: 1:1.000 0:00:00.000 M?1\n"})
+    EXPECT_NE(by_rule.find(line), std::string::npos) << line;
+  if (common::open_encoding_converter("SHIFT_JIS") == nullptr)
+    GTEST_SKIP() << "the system's converter knows no SHIFT_JIS";
+  const std::string shift_jis = run({"--encoding", "SHIFT_JIS", texts.path()}).out;
+  EXPECT_NE(shift_jis.find("\n1\t0\t-\t-\tさくら\n"), std::string::npos);
+  EXPECT_EQ(shift_jis.find("text:"), std::string::npos);
 }
 
 }  // namespace

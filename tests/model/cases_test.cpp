@@ -2,6 +2,8 @@
 // the lists under way, the pool's list of byte owners.
 #include <gtest/gtest.h>
 
+#include <string>
+#include <utility>
 #include <vector>
 
 #include "model/records.h"
@@ -109,6 +111,52 @@ TEST(Visits, SeeEveryEventPresentAtTheStartOnce) {
     left.push_back(event);
   ASSERT_EQ(left.size(), 6u);
   for (Event* event : left) EXPECT_EQ(event_get_kind(event), NOTE_OFF);
+  sequence_free(sequence);
+}
+
+// Well-formed UTF-8 is kept; anything else is Windows-1252 byte by byte: overlong forms and surrogates too.
+TEST(MetaText, ValidUtf8IsKeptAnythingElseReadsAsWindows1252InWholeCharacters) {
+  Sequence* sequence = sequence_new(1, DIVISION_PPQ, 96);
+  Track* track = sequence_add_track(sequence);
+  const struct {
+    std::string bytes, utf8;
+    int is_utf8;
+  } rows[] = {{"", "", 1},
+              {"Caf\xC3\xA9 \xE2\x82\xAC \xF0\x9F\x8E\xB5 \xC2\x9B", "Café € 🎵 \xC2\x9B", 1},
+              {"Caf\xE9 Stra\xDF"
+               "e \x80 \x93q\x94 \x91s\x92",
+               "Café Straße € “q” ‘s’", 0},
+              {"\x81\x8D\x8F\x90\x9D", "\uFFFD\uFFFD\uFFFD\uFFFD\uFFFD", 0},
+              {std::string("ok\0", 3), std::string("ok\0", 3), 1},
+              {"\xC0\xAF", "À¯", 0},
+              {"\xE0\x9F\xBF", "àŸ¿", 0},
+              {"\xED\xA0\x80", "í\u00A0€", 0},
+              {"\xF0\x8F\xBF\xBF", "ð\uFFFD¿¿", 0},
+              {"\xF4\x90\x80\x80", "ô\uFFFD€€", 0},
+              {"\xE2\x82", "â‚", 0},
+              {"\xC3\xC3", "ÃÃ", 0}};
+  for (const auto& row : rows) {
+    Event* meta = meta_new(track, 0, 0x01, static_cast<int32_t>(row.bytes.size()),
+                           reinterpret_cast<const unsigned char*>(row.bytes.data()));
+    char text[64];
+    EXPECT_EQ(meta_get_utf8_text(meta, text, sizeof text), static_cast<int32_t>(row.utf8.size())) << row.utf8;
+    EXPECT_EQ(std::string(text, row.utf8.size()), row.utf8);
+    EXPECT_EQ(meta_text_is_utf8(meta), row.is_utf8) << row.utf8;
+  }
+  // "é€" is 5 bytes: a buffer cuts after whole characters only, and always ends the text.
+  Event* meta = lyric_new(track, 0, "\xE9\x80");
+  const std::pair<int32_t, std::string> cuts[] = {{1, ""}, {3, "é"}, {5, "é"}, {6, "é€"}};
+  for (const auto& [size, text] : cuts) {
+    char buffer[8] = "xxxxxxx";
+    EXPECT_EQ(meta_get_utf8_text(meta, buffer, size), 5) << size;
+    EXPECT_EQ(buffer, text) << size;
+  }
+  char buffer[4];
+  expect_guards(
+      {GUARD(meta_get_utf8_text(meta, nullptr, 0), 5), GUARD(meta_get_utf8_text(meta, nullptr, 1), -1),
+       GUARD(meta_get_utf8_text(meta, buffer, -1), -1), GUARD(meta_get_utf8_text(nullptr, buffer, 4), -1),
+       GUARD(meta_get_utf8_text(note_on_new(track, 0, 0, 60, 1), buffer, 4), -1),
+       GUARD(meta_text_is_utf8(nullptr), 0)});
   sequence_free(sequence);
 }
 

@@ -5,6 +5,7 @@
 #include <cmath>
 #include <sstream>
 
+#include "common/text_decoder.h"
 #include "player/core/progress_line.h"
 #include "support/midi_bytes.h"
 #include "test_platform.h"
@@ -21,7 +22,7 @@ const std::string kUsage =
     "hms:<h>:<m>:<s> | hmsf:<h>:<m>:<s>:<f> | marker:<marker> ) ] [ ( --solo-track <n> ) ... | ( "
     "--mute-track <n> ) ... ] [ --extra-time <seconds> ] [ -- ] <filename.mid>\n"
     "        [ --tempo <percent> ] [ --transpose <semitones> ] [ --loop <count> ] [ --lyrics ] [ --progress "
-    "]\n";
+    "] [ --encoding <name> ]\n";
 
 // Track t holds a note on channel t at beat t, which shows where the track
 // went and whether it was in range; track 0 a marker at beat 2 and 90 bpm.
@@ -249,6 +250,50 @@ TEST_F(Run, WordsAndTheStatusLineShareTheTerminalsRow) {
   EXPECT_EQ(drawn[6], "Hel" + std::string(43, ' '));  // spaces cover the longer row before
   EXPECT_EQ(drawn[7], "Hel");
   EXPECT_EQ(drawn[8], "bar 1:1.300  0:00:00 / 0:00:00  120.0 bpm");
+}
+
+// Valid UTF-8 is kept, other text read as Windows-1252; a named encoding reads every text; control characters
+// of the file, raw or in UTF-8, never reach the terminal.
+TEST_F(Run, TheWordsAreReadByRuleOrInTheEncodingNamedWithoutControlCharacters) {
+  const bool converters =
+      common::open_encoding_converter("SHIFT_JIS") && common::open_encoding_converter("LATIN1");
+  const struct {
+    std::vector<std::string> options;
+    std::string words, out, err;
+    int status;
+  } cases[] = {
+      {{}, "\xC3\xBCn\xC3\xAF \xC2\x9B[2Jok\x1B\x7F/", "ünï [2Jok\n", "", 0},
+      {{},
+       "Caf\xE9 Stra\xDF"
+       "e \x80 \x93q\x94\r",
+       "Café Straße € “q”\n",
+       "",
+       0},
+      {{"--encoding", "SHIFT_JIS"}, "\x82\xB3\x82\xAD\x82\xE7", "さくら\n", "", 0},
+      {{"--encoding", "LATIN1"},
+       "a\x9B"
+       "b\x85",
+       "ab\n",
+       "",
+       0},
+      {{"--encoding", ""}, "", "", "Error:  Unknown text encoding \"\".\n", 1},
+  };
+  for (const auto& row : cases) {
+    if (!converters && row.status == 0 && !row.options.empty()) continue;
+    std::vector<std::string> options = row.options;
+    options.push_back("--lyrics");
+    const Outcome outcome = run_song(options, MidiBytes().meta(0, 0x05, MidiBytes().ascii(row.words)));
+    EXPECT_EQ(outcome.out, row.out) << row.words;
+    EXPECT_EQ(outcome.err, row.err) << row.words;
+    EXPECT_EQ(outcome.status, row.status) << row.words;
+  }
+  // The words on the status line keep whole characters within 256 bytes: "é" would end at byte 257.
+  platform.terminals = true;
+  const std::string words = std::string(255, 'a') + "\xE9";
+  const std::string drawn =
+      rows(run_song({"--lyrics", "--progress"}, MidiBytes().meta(0, 0x05, MidiBytes().ascii(words))).err)[4];
+  EXPECT_EQ(drawn.substr(0, 260), std::string(255, 'a') + "  bar");
+  if (!converters) GTEST_SKIP() << "the system's converter knows no SHIFT_JIS or LATIN1";
 }
 
 TEST(ProgressText, TimesInWholeSecondsThePassOnlyInALoopAndNoMoreThanTheBufferHolds) {

@@ -13,7 +13,7 @@
 #include <utility>
 #include <vector>
 
-#include "captured_run.h"
+#include "support/captured_run.h"
 #include "player/platform.h"
 
 namespace tactus::player::testing {

@@ -1,4 +1,4 @@
-#include "player/info/info.h"
+#include "info/info.h"
 
 #include <algorithm>
 #include <cinttypes>
@@ -8,7 +8,9 @@
 #include <string>
 #include <vector>
 
-#include "player/info/summary.h"
+#include "common/terminal_text.h"
+#include "common/text_decoder.h"
+#include "info/summary.h"
 #include "tactus/smf.h"
 
 namespace tactus::info {
@@ -23,7 +25,7 @@ struct Remark {
 };
 
 void collect_remark(void* context, uint64_t offset, int32_t track, int32_t, const char* text) {
-  static_cast<std::vector<Remark>*>(context)->push_back({offset, track, text});
+  static_cast<std::vector<Remark>*>(context)->push_back({offset, track, common::printable_text(text, "?")});
 }
 
 struct SequenceDeleter {
@@ -33,10 +35,12 @@ struct SequenceDeleter {
 struct Options {
   bool check = false;
   bool help = false;
+  const char* encoding = nullptr;
   std::vector<const char*> files;
 };
 
-// False on a usage error: an unknown option, or no file.
+// False on a usage error: an unknown option, an option without its value, or
+// no file.
 bool parse_options(int argc, char** argv, Options& options) {
   bool options_ended = false;
   for (int i = 1; i < argc; ++i) {
@@ -47,6 +51,9 @@ bool parse_options(int argc, char** argv, Options& options) {
       options_ended = true;
     } else if (std::strcmp(argument, "--check") == 0) {
       options.check = true;
+    } else if (std::strcmp(argument, "--encoding") == 0) {
+      if (++i == argc) return false;
+      options.encoding = argv[i];
     } else if (std::strcmp(argument, "--help") == 0 || std::strcmp(argument, "-h") == 0) {
       options.help = true;
     } else {
@@ -57,7 +64,7 @@ bool parse_options(int argc, char** argv, Options& options) {
 }
 
 void print_usage(const char* program, std::FILE* stream) {
-  std::fprintf(stream, "Usage:  %s [ --check ] [ -- ] <filename.mid> ...\n", program);
+  std::fprintf(stream, "Usage:  %s [ --check ] [ --encoding <name> ] [ -- ] <filename.mid> ...\n", program);
 }
 
 // As compilers report: in the order of the file, then as the reader met them.
@@ -71,7 +78,8 @@ void print_remarks(const char* filename, std::vector<Remark>& remarks, std::FILE
   }
 }
 
-Status describe_file(const char* filename, const Options& options, std::FILE* out, std::FILE* err) {
+Status describe_file(const char* filename, const Options& options, const common::TextDecoder& text,
+                     std::FILE* out, std::FILE* err) {
   std::vector<Remark> remarks;
   std::unique_ptr<Sequence, SequenceDeleter> sequence(
       sequence_load_with_remarks(filename, collect_remark, &remarks));
@@ -82,7 +90,7 @@ Status describe_file(const char* filename, const Options& options, std::FILE* ou
   if (!options.check) {
     std::fprintf(out, "file: %s\n", filename);
     print_file_summary(sequence.get(), out);
-    print_tracks_and_markers(sequence.get(), out);
+    print_tracks_and_markers(sequence.get(), text, out);
   }
   print_remarks(filename, remarks, out);
   return remarks.empty() ? kClean : kRemarks;
@@ -99,12 +107,17 @@ int run(int argc, char** argv, std::FILE* out, std::FILE* err) {
     print_usage(program, out);
     return kClean;
   }
+  common::TextDecoder text;
+  if (options.encoding != nullptr && !text.use_encoding(options.encoding)) {
+    std::fprintf(err, "Error:  Unknown text encoding \"%s\".\n", options.encoding);
+    return kFailed;
+  }
   int status = kClean;
   bool described = false;
   for (const char* filename : options.files) {
     // A blank line between the descriptions of two files.
     if (described && !options.check) std::fputc('\n', out);
-    const Status file_status = describe_file(filename, options, out, err);
+    const Status file_status = describe_file(filename, options, text, out, err);
     described = described || file_status != kFailed;
     status = std::max(status, static_cast<int>(file_status));
   }

@@ -1,6 +1,6 @@
 // Runs a program's entry in this process, for the player's and tactus-info's tests.
-#ifndef TACTUS_TESTS_PLAYER_CAPTURED_RUN_H
-#define TACTUS_TESTS_PLAYER_CAPTURED_RUN_H
+#ifndef TACTUS_TESTS_SUPPORT_CAPTURED_RUN_H
+#define TACTUS_TESTS_SUPPORT_CAPTURED_RUN_H
 
 #include <cstdio>
 #include <string>

@@ -2,6 +2,6 @@
 // in them.
 #include <cstdio>
 
-#include "player/info/info.h"
+#include "info/info.h"
 
 int main(int argc, char** argv) { return tactus::info::run_info(argc, argv, stdout, stderr); }

@@ -1,6 +1,6 @@
 // The tactus-info program: one run from the command line to the exit status.
-#ifndef TACTUS_PLAYER_INFO_INFO_H
-#define TACTUS_PLAYER_INFO_INFO_H
+#ifndef TACTUS_INFO_INFO_H
+#define TACTUS_INFO_INFO_H
 
 #include <cstdio>
 

@@ -1,8 +1,9 @@
-#include "player/info/summary.h"
+#include "info/summary.h"
 
 #include <algorithm>
 #include <cstdint>
 
+#include "common/song_end.h"
 #include "tactus/timing.h"
 
 namespace tactus::info {
@@ -16,13 +17,6 @@ int64_t count_events(Sequence* sequence) {
        event = event_get_next_in_sequence(event))
     ++count;
   return count;
-}
-
-int32_t end_tick(Sequence* sequence) {
-  int32_t end = 0;
-  for (Track* track = sequence_get_first_track(sequence); track != nullptr; track = track_get_next(track))
-    end = std::max(end, track_get_end_tick(track));
-  return end;
 }
 
 void print_division(Sequence* sequence, std::FILE* out) {
@@ -115,7 +109,7 @@ void print_file_summary(Sequence* sequence, std::FILE* out) {
   print_division(sequence, out);
   std::fprintf(out, "tracks: %d\nevents: %lld\n", static_cast<int>(sequence_get_track_count(sequence)),
                static_cast<long long>(count_events(sequence)));
-  const int32_t end = end_tick(sequence);
+  const int32_t end = common::song_end_tick(sequence);
   std::fprintf(out, "length: %d ticks\nlength mbt: %s\nlength hms: %s\n", static_cast<int>(end),
                sequence_get_mbt_string_from_tick(sequence, end),
                sequence_get_hms_string_from_tick(sequence, end));
