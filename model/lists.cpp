@@ -5,7 +5,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "model/pool.h"
+#include "model/records.h"
 
 namespace tactus::internal {
 namespace {
@@ -19,10 +19,71 @@ bool grow_meta_array(Track* track) {
   return true;
 }
 
+// Called before the event's tick changes: it is among the listed events of
+// its tick.
+void unlist_meta(Track* track, Event* event) {
+  if (track->metas_incomplete) return;
+  Event** end = track->metas + track->meta_count;
+  Event** place = std::lower_bound(track->metas, end, event->tick,
+                                   [](const Event* listed, int32_t tick) { return listed->tick < tick; });
+  while (place != end && *place != event) ++place;
+  if (place == end) return;
+  std::memmove(place, place + 1, static_cast<size_t>(end - place - 1) * sizeof(Event*));
+  --track->meta_count;
+}
+
+// The links of one of the two lists, so that both are kept by one piece of
+// code: the event's own pair and the list's head and tail.
+struct ListLinks {
+  uint32_t Event::*next;
+  uint32_t Event::*previous;
+};
+constexpr ListLinks kTrackLinks{&Event::next_in_track, &Event::previous_in_track};
+constexpr ListLinks kSequenceLinks{&Event::next_in_sequence, &Event::previous_in_sequence};
+
+void link_after_last_not_later(const Sequence* sequence, Event* event, uint32_t index, ListLinks links,
+                               uint32_t& first, uint32_t& last) {
+  uint32_t before = last;
+  Event* before_event = event_at(sequence, before);
+  while (before_event != nullptr && before_event->tick > event->tick) {
+    before = before_event->*links.previous;
+    before_event = event_at(sequence, before);
+  }
+  const uint32_t after = before_event != nullptr ? before_event->*links.next : first;
+  event->*links.previous = before;
+  event->*links.next = after;
+  if (before_event != nullptr) {
+    before_event->*links.next = index;
+  } else {
+    first = index;
+  }
+  if (after != kNoEvent) {
+    event_at(sequence, after)->*links.previous = index;
+  } else {
+    last = index;
+  }
+}
+
+void unlink(const Sequence* sequence, Event* event, ListLinks links, uint32_t& first, uint32_t& last) {
+  const uint32_t previous = event->*links.previous;
+  const uint32_t next = event->*links.next;
+  if (previous != kNoEvent) {
+    event_at(sequence, previous)->*links.next = next;
+  } else {
+    first = next;
+  }
+  if (next != kNoEvent) {
+    event_at(sequence, next)->*links.previous = previous;
+  } else {
+    last = previous;
+  }
+}
+
+}  // namespace
+
 // The array follows the track list, where a new event goes after every event
 // of tick <= its tick: in the array, at the upper bound of its tick.
-void list_meta(Event* event) {
-  Track* track = event->track;
+void list_meta(Track* track, Event* event) {
   if (track->metas_incomplete) return;
   if (track->meta_count == track->meta_capacity && !grow_meta_array(track)) {
     drop_meta_array(track);
@@ -40,22 +101,6 @@ void list_meta(Event* event) {
   ++track->meta_count;
 }
 
-// Called before the event's tick changes: it is among the listed events of
-// its tick.
-void unlist_meta(Event* event) {
-  Track* track = event->track;
-  if (track->metas_incomplete) return;
-  Event** end = track->metas + track->meta_count;
-  Event** place = std::lower_bound(track->metas, end, event->tick,
-                                   [](const Event* listed, int32_t tick) { return listed->tick < tick; });
-  while (place != end && *place != event) ++place;
-  if (place == end) return;
-  std::memmove(place, place + 1, static_cast<size_t>(end - place - 1) * sizeof(Event*));
-  --track->meta_count;
-}
-
-}  // namespace
-
 void drop_meta_array(Track* track) {
   std::free(track->metas);
   track->metas = nullptr;
@@ -65,90 +110,24 @@ void drop_meta_array(Track* track) {
 }
 
 void insert_event(Event* event) {
-  Track* track = event->track;
-  Sequence* sequence = track->sequence;
-  int32_t tick = event->tick;
+  Sequence* sequence = sequence_of(event);
+  Track* track = sequence->tracks_by_slot[event->track_slot()];
+  const uint32_t index = index_of(event);
   invalidate_time_index(event);
-
-  Event* before = track->last_event;
-  while (before != nullptr && before->tick > tick) before = before->previous_in_track;
-  Event* after = before != nullptr ? before->next_in_track : track->first_event;
-  event->previous_in_track = before;
-  event->next_in_track = after;
-  if (before != nullptr) {
-    before->next_in_track = event;
-  } else {
-    track->first_event = event;
-  }
-  if (after != nullptr) {
-    after->previous_in_track = event;
-  } else {
-    track->last_event = event;
-  }
-
-  before = sequence->last_event;
-  while (before != nullptr && before->tick > tick) before = before->previous_in_sequence;
-  after = before != nullptr ? before->next_in_sequence : sequence->first_event;
-  event->previous_in_sequence = before;
-  event->next_in_sequence = after;
-  if (before != nullptr) {
-    before->next_in_sequence = event;
-  } else {
-    sequence->first_event = event;
-  }
-  if (after != nullptr) {
-    after->previous_in_sequence = event;
-  } else {
-    sequence->last_event = event;
-  }
-
-  if (event->kind == META) list_meta(event);
-  if (tick > track->end_tick) track->end_tick = tick;
+  link_after_last_not_later(sequence, event, index, kTrackLinks, track->first_event, track->last_event);
+  link_after_last_not_later(sequence, event, index, kSequenceLinks, sequence->first_event,
+                            sequence->last_event);
+  if (event->kind() == META) list_meta(track, event);
+  if (event->tick > track->end_tick) track->end_tick = event->tick;
 }
 
 void detach_event(Event* event) {
-  Track* track = event->track;
-  Sequence* sequence = track->sequence;
+  Sequence* sequence = sequence_of(event);
+  Track* track = sequence->tracks_by_slot[event->track_slot()];
   invalidate_time_index(event);
-  if (event->kind == META) unlist_meta(event);
-
-  if (event->previous_in_track != nullptr) {
-    event->previous_in_track->next_in_track = event->next_in_track;
-  } else {
-    track->first_event = event->next_in_track;
-  }
-  if (event->next_in_track != nullptr) {
-    event->next_in_track->previous_in_track = event->previous_in_track;
-  } else {
-    track->last_event = event->previous_in_track;
-  }
-
-  if (event->previous_in_sequence != nullptr) {
-    event->previous_in_sequence->next_in_sequence = event->next_in_sequence;
-  } else {
-    sequence->first_event = event->next_in_sequence;
-  }
-  if (event->next_in_sequence != nullptr) {
-    event->next_in_sequence->previous_in_sequence = event->previous_in_sequence;
-  } else {
-    sequence->last_event = event->previous_in_sequence;
-  }
-}
-
-void append_event_to_track(Event* event) {
-  Track* track = event->track;
-  invalidate_time_index(event);
-  event->previous_in_track = track->last_event;
-  event->next_in_track = nullptr;
-  if (track->last_event != nullptr) {
-    track->last_event->next_in_track = event;
-  } else {
-    track->first_event = event;
-  }
-  track->last_event = event;
-  if (event->kind == META) list_meta(event);
-  if (event->tick > track->end_tick) track->end_tick = event->tick;
-  if (event->bytes != nullptr) list_buffer_owner(track->sequence, event);
+  if (event->kind() == META) unlist_meta(track, event);
+  unlink(sequence, event, kTrackLinks, track->first_event, track->last_event);
+  unlink(sequence, event, kSequenceLinks, sequence->first_event, sequence->last_event);
 }
 
 }  // namespace tactus::internal

@@ -13,21 +13,23 @@ namespace {
 // Appends events to a sequence order being rebuilt from scratch.
 struct OrderBuilder {
   Sequence* sequence;
-  Event* tail;
+  Event* tail = nullptr;
+  uint32_t tail_index = kNoEvent;
 
-  void append(Event* event) {
-    event->previous_in_sequence = tail;
+  void append(Event* event, uint32_t index) {
+    event->previous_in_sequence = tail_index;
     if (tail != nullptr) {
-      tail->next_in_sequence = event;
+      tail->next_in_sequence = index;
     } else {
-      sequence->first_event = event;
+      sequence->first_event = index;
     }
     tail = event;
+    tail_index = index;
   }
 
   void finish() {
-    if (tail != nullptr) tail->next_in_sequence = nullptr;
-    sequence->last_event = tail;
+    if (tail != nullptr) tail->next_in_sequence = kNoEvent;
+    sequence->last_event = tail_index;
   }
 };
 
@@ -44,16 +46,16 @@ uint64_t key_of(int32_t tick, size_t leaf) {
 
 struct Tournament {
   size_t leaf_count;  // a power of two; leaves beyond the tracks stay empty
-  Event** cursors;    // per leaf, the next event of its track to merge
+  uint32_t* cursors;  // per leaf, the index of the next event of its track to merge
   uint64_t* losers;   // per inner node 1 .. leaf_count - 1, the key that lost there
 };
 
 // Plays every match once; `scratch` holds 2 * leaf_count keys. Gives the key
 // of the overall winner.
-uint64_t play_first_round(const Tournament& tournament, uint64_t* scratch) {
+uint64_t play_first_round(const Sequence* sequence, const Tournament& tournament, uint64_t* scratch) {
   size_t leaves = tournament.leaf_count;
   for (size_t leaf = 0; leaf < leaves; ++leaf) {
-    Event* event = tournament.cursors[leaf];
+    Event* event = event_at(sequence, tournament.cursors[leaf]);
     scratch[leaves + leaf] = event != nullptr ? key_of(event->tick, leaf) : exhausted;
   }
   for (size_t node = leaves - 1; node > 0; --node) {
@@ -69,19 +71,21 @@ uint64_t play_first_round(const Tournament& tournament, uint64_t* scratch) {
 // Takes the winner's event, advances its track and replays the matches on
 // the way from its leaf to the root.
 void merge_by_tournament(Sequence* sequence, const Tournament& tournament, uint64_t winner) {
-  OrderBuilder order{sequence, nullptr};
+  OrderBuilder order{sequence};
   size_t leaves = tournament.leaf_count;
   while (winner != exhausted) {
     auto leaf = static_cast<size_t>(winner & 0xFFFFFFFFu);
-    Event* event = tournament.cursors[leaf];
+    uint32_t index = tournament.cursors[leaf];
+    Event* event = event_at(sequence, index);
     int32_t tick = event->tick;
     // The following events of the same tick in the winner's track have the
     // winner's key, so they win too: chords need no replay.
     do {
-      order.append(event);
-      event = event->next_in_track;
+      order.append(event, index);
+      index = event->next_in_track;
+      event = event_at(sequence, index);
     } while (event != nullptr && event->tick == tick);
-    tournament.cursors[leaf] = event;
+    tournament.cursors[leaf] = index;
     uint64_t key = event != nullptr ? key_of(event->tick, leaf) : exhausted;
     for (size_t node = (leaves + leaf) / 2; node > 0; node /= 2) {
       uint64_t other = tournament.losers[node];
@@ -94,33 +98,35 @@ void merge_by_tournament(Sequence* sequence, const Tournament& tournament, uint6
   order.finish();
 }
 
-// `keys` holds 3 * leaf_count keys, `cursors` leaf_count events.
-void merge_tracks(Sequence* sequence, size_t leaf_count, Event** cursors, uint64_t* keys) {
+// `keys` holds 3 * leaf_count keys, `cursors` leaf_count indices.
+void merge_tracks(Sequence* sequence, size_t leaf_count, uint32_t* cursors, uint64_t* keys) {
   size_t leaf = 0;
   for (Track* track = sequence->first_track; track != nullptr; track = track->next) {
-    if (track->first_event != nullptr) cursors[leaf++] = track->first_event;
+    if (track->first_event != kNoEvent) cursors[leaf++] = track->first_event;
   }
-  while (leaf < leaf_count) cursors[leaf++] = nullptr;
+  while (leaf < leaf_count) cursors[leaf++] = kNoEvent;
   Tournament tournament{leaf_count, cursors, keys};
-  merge_by_tournament(sequence, tournament, play_first_round(tournament, keys + leaf_count));
+  merge_by_tournament(sequence, tournament, play_first_round(sequence, tournament, keys + leaf_count));
 }
 
 // Without memory for the tree: merge the tracks into the order one at a
 // time. Slower (O(N k)) but needs nothing.
 void merge_track_by_track(Sequence* sequence) {
+  sequence->first_event = sequence->last_event = kNoEvent;
   for (Track* track = sequence->first_track; track != nullptr; track = track->next) {
-    Event* placed = sequence->first_event;
-    Event* incoming = track->first_event;
-    OrderBuilder order{sequence, nullptr};
-    while (placed != nullptr || incoming != nullptr) {
-      if (incoming == nullptr || (placed != nullptr && placed->tick <= incoming->tick)) {
-        Event* event = placed;
-        placed = placed->next_in_sequence;
-        order.append(event);
+    uint32_t placed = sequence->first_event;
+    uint32_t incoming = track->first_event;
+    OrderBuilder order{sequence};
+    while (placed != kNoEvent || incoming != kNoEvent) {
+      Event* placed_event = event_at(sequence, placed);
+      Event* incoming_event = event_at(sequence, incoming);
+      if (incoming_event == nullptr ||
+          (placed_event != nullptr && placed_event->tick <= incoming_event->tick)) {
+        order.append(placed_event, placed);
+        placed = placed_event->next_in_sequence;
       } else {
-        Event* event = incoming;
-        incoming = incoming->next_in_track;
-        order.append(event);
+        order.append(incoming_event, incoming);
+        incoming = incoming_event->next_in_track;
       }
     }
     order.finish();
@@ -132,27 +138,35 @@ constexpr size_t stack_leaf_capacity = 64;
 }  // namespace
 
 void link_sequence_order(Sequence* sequence) {
-  sequence->first_event = nullptr;
-  sequence->last_event = nullptr;
+  Track* only = nullptr;
   size_t tracks_with_events = 0;
   for (Track* track = sequence->first_track; track != nullptr; track = track->next) {
-    if (track->first_event != nullptr) ++tracks_with_events;
+    if (track->first_event == kNoEvent) continue;
+    ++tracks_with_events;
+    only = track;
+  }
+  // The reader linked every track's sequence links as its track links: with
+  // events in one track only, that is the sequence order.
+  if (tracks_with_events <= 1) {
+    sequence->first_event = only != nullptr ? only->first_event : kNoEvent;
+    sequence->last_event = only != nullptr ? only->last_event : kNoEvent;
+    return;
   }
   size_t leaf_count = 1;
   while (leaf_count < tracks_with_events) leaf_count *= 2;
   if (leaf_count <= stack_leaf_capacity) {
-    Event* cursors[stack_leaf_capacity];
+    uint32_t cursors[stack_leaf_capacity];
     uint64_t keys[3 * stack_leaf_capacity];
     merge_tracks(sequence, leaf_count, cursors, keys);
     return;
   }
-  void* memory = std::malloc(leaf_count * (3 * sizeof(uint64_t) + sizeof(Event*)));
+  void* memory = std::malloc(leaf_count * (3 * sizeof(uint64_t) + sizeof(uint32_t)));
   if (memory == nullptr) {
     merge_track_by_track(sequence);
     return;
   }
   auto* keys = static_cast<uint64_t*>(memory);
-  merge_tracks(sequence, leaf_count, reinterpret_cast<Event**>(keys + 3 * leaf_count), keys);
+  merge_tracks(sequence, leaf_count, reinterpret_cast<uint32_t*>(keys + 3 * leaf_count), keys);
   std::free(memory);
 }
 

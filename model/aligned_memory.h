@@ -1,0 +1,18 @@
+// Memory aligned to more than malloc() promises, for the event store's
+// chunks, whose alignment lets an event find its chunk from its address.
+#ifndef TACTUS_MODEL_ALIGNED_MEMORY_H
+#define TACTUS_MODEL_ALIGNED_MEMORY_H
+
+#include <cstddef>
+
+namespace tactus::internal {
+
+// `bytes` aligned to `alignment` (a power of two, a multiple of the pointer
+// size); null when memory is exhausted. With `large_pages` the system is
+// asked to back the memory with huge pages where it does so on request.
+void* allocate_aligned(size_t bytes, size_t alignment, bool large_pages);
+void free_aligned(void* memory);
+
+}  // namespace tactus::internal
+
+#endif
