@@ -100,25 +100,24 @@ Event* event_get_next_in_track(Event* event) {
 }
 
 Event* event_get_previous_in_sequence(Event* event) {
-  return event != nullptr ? internal::event_at(internal::sequence_of(event), event->previous_in_sequence)
+  return event != nullptr ? internal::event_at(internal::sequence_of(event), event->order().previous)
                           : nullptr;
 }
 
 Event* event_get_next_in_sequence(Event* event) {
-  return event != nullptr ? internal::event_at(internal::sequence_of(event), event->next_in_sequence)
-                          : nullptr;
+  return event != nullptr ? internal::event_at(internal::sequence_of(event), event->order().next) : nullptr;
 }
 
 Event* event_get_previous(Event* event) { return event_get_previous_in_track(event); }
 
 Event* event_get_next(Event* event) { return event_get_next_in_track(event); }
 
-int32_t event_get_tick(Event* event) { return event != nullptr ? event->tick : -1; }
+int32_t event_get_tick(Event* event) { return event != nullptr ? event->tick() : -1; }
 
 int32_t event_set_tick(Event* event, int32_t tick) {
   if (event == nullptr) return -1;
   internal::detach_event(event);
-  event->tick = tick;
+  event->order().tick = tick;
   internal::insert_event(event);
   return 0;
 }

@@ -25,7 +25,9 @@ class EventAppender {
         store_(sequence_->store),
         slot_bits_(track->slot << Event::kSlotShift),
         last_index_(track->last_event),
-        last_(event_at(sequence_, track->last_event)) {
+        last_(event_at(sequence_, track->last_event)),
+        last_order_(last_ != nullptr ? &last_->order() : nullptr),
+        last_tick_(last_ != nullptr ? last_->tick() : 0) {
     take_place_in_last_chunk();
   }
 
@@ -33,22 +35,24 @@ class EventAppender {
   // memory is exhausted.
   Event* append(int32_t tick, int32_t kind) {
     if (place_ == end_ && !open_chunk()) return nullptr;
+    const auto place = static_cast<uint32_t>(place_ - first_);
     Event* event = place_++;
-    const uint32_t index = index_base_ | static_cast<uint32_t>(event - first_);
+    EventOrder* order = orders_ + place;
+    const uint32_t index = index_base_ | place;
     event->next_in_track = kNoEvent;
     event->previous_in_track = last_index_;
-    event->next_in_sequence = kNoEvent;
-    event->previous_in_sequence = last_index_;
-    event->tick = tick;
     event->packed = static_cast<uint32_t>(kind) | slot_bits_;
+    *order = EventOrder{tick, kNoEvent, last_index_};
     if (last_ != nullptr) {
       last_->next_in_track = index;
-      last_->next_in_sequence = index;
+      last_order_->next = index;
     } else {
       track_->first_event = index;
     }
     last_ = event;
+    last_order_ = order;
     last_index_ = index;
+    last_tick_ = tick;
     return event;
   }
 
@@ -59,7 +63,7 @@ class EventAppender {
   ~EventAppender() {
     if (first_ != nullptr) store_.used_in_last = static_cast<uint32_t>(place_ - first_);
     track_->last_event = last_index_;
-    if (last_ != nullptr && last_->tick > track_->end_tick) track_->end_tick = last_->tick;
+    if (last_ != nullptr && last_tick_ > track_->end_tick) track_->end_tick = last_tick_;
     invalidate_time_index(sequence_);
   }
 
@@ -74,6 +78,7 @@ class EventAppender {
     }
     EventChunk* chunk = store_.chunks[store_.used_chunks - 1];
     first_ = chunk->events();
+    orders_ = chunk->orders();
     place_ = first_ + store_.used_in_last;
     end_ = first_ + EventChunk::kCapacity;
     index_base_ = chunk->number << kChunkShift;
@@ -91,7 +96,10 @@ class EventAppender {
   uint32_t slot_bits_;
   uint32_t last_index_;
   Event* last_;
+  EventOrder* last_order_;
+  int32_t last_tick_;
   Event* first_ = nullptr;
+  EventOrder* orders_ = nullptr;
   Event* place_ = nullptr;
   Event* end_ = nullptr;
   uint32_t index_base_ = 0;

@@ -112,9 +112,8 @@ Event* allocate_event(Track* track, int32_t tick, int32_t kind) {
     if (store.used_in_last == EventChunk::kCapacity && !open_next_chunk(sequence)) return nullptr;
     event = store.chunks[store.used_chunks - 1]->events() + store.used_in_last++;
   }
-  *event = Event{kNoEvent, kNoEvent, kNoEvent,
-                 kNoEvent, tick,     static_cast<uint32_t>(kind) | track->slot << Event::kSlotShift,
-                 {}};
+  *event = Event{kNoEvent, kNoEvent, static_cast<uint32_t>(kind) | track->slot << Event::kSlotShift, {}};
+  event->order() = EventOrder{tick, kNoEvent, kNoEvent};
   return event;
 }
 

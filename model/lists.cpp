@@ -24,8 +24,8 @@ bool grow_meta_array(Track* track) {
 void unlist_meta(Track* track, Event* event) {
   if (track->metas_incomplete) return;
   Event** end = track->metas + track->meta_count;
-  Event** place = std::lower_bound(track->metas, end, event->tick,
-                                   [](const Event* listed, int32_t tick) { return listed->tick < tick; });
+  Event** place = std::lower_bound(track->metas, end, event->tick(),
+                                   [](const Event* listed, int32_t tick) { return listed->tick() < tick; });
   while (place != end && *place != event) ++place;
   if (place == end) return;
   std::memmove(place, place + 1, static_cast<size_t>(end - place - 1) * sizeof(Event*));
@@ -33,47 +33,52 @@ void unlist_meta(Track* track, Event* event) {
 }
 
 // The links of one of the two lists, so that both are kept by one piece of
-// code: the event's own pair and the list's head and tail.
-struct ListLinks {
-  uint32_t Event::*next;
-  uint32_t Event::*previous;
+// code: the event's own pair, in its record or in its order.
+struct TrackLinks {
+  static uint32_t& next(Event* event) { return event->next_in_track; }
+  static uint32_t& previous(Event* event) { return event->previous_in_track; }
 };
-constexpr ListLinks kTrackLinks{&Event::next_in_track, &Event::previous_in_track};
-constexpr ListLinks kSequenceLinks{&Event::next_in_sequence, &Event::previous_in_sequence};
+struct SequenceLinks {
+  static uint32_t& next(Event* event) { return event->order().next; }
+  static uint32_t& previous(Event* event) { return event->order().previous; }
+};
 
-void link_after_last_not_later(const Sequence* sequence, Event* event, uint32_t index, ListLinks links,
-                               uint32_t& first, uint32_t& last) {
+template <typename Links>
+void link_after_last_not_later(const Sequence* sequence, Event* event, uint32_t index, uint32_t& first,
+                               uint32_t& last) {
+  const int32_t tick = event->tick();
   uint32_t before = last;
   Event* before_event = event_at(sequence, before);
-  while (before_event != nullptr && before_event->tick > event->tick) {
-    before = before_event->*links.previous;
+  while (before_event != nullptr && before_event->tick() > tick) {
+    before = Links::previous(before_event);
     before_event = event_at(sequence, before);
   }
-  const uint32_t after = before_event != nullptr ? before_event->*links.next : first;
-  event->*links.previous = before;
-  event->*links.next = after;
+  const uint32_t after = before_event != nullptr ? Links::next(before_event) : first;
+  Links::previous(event) = before;
+  Links::next(event) = after;
   if (before_event != nullptr) {
-    before_event->*links.next = index;
+    Links::next(before_event) = index;
   } else {
     first = index;
   }
   if (after != kNoEvent) {
-    event_at(sequence, after)->*links.previous = index;
+    Links::previous(event_at(sequence, after)) = index;
   } else {
     last = index;
   }
 }
 
-void unlink(const Sequence* sequence, Event* event, ListLinks links, uint32_t& first, uint32_t& last) {
-  const uint32_t previous = event->*links.previous;
-  const uint32_t next = event->*links.next;
+template <typename Links>
+void unlink(const Sequence* sequence, Event* event, uint32_t& first, uint32_t& last) {
+  const uint32_t previous = Links::previous(event);
+  const uint32_t next = Links::next(event);
   if (previous != kNoEvent) {
-    event_at(sequence, previous)->*links.next = next;
+    Links::next(event_at(sequence, previous)) = next;
   } else {
     first = next;
   }
   if (next != kNoEvent) {
-    event_at(sequence, next)->*links.previous = previous;
+    Links::previous(event_at(sequence, next)) = previous;
   } else {
     last = previous;
   }
@@ -92,9 +97,9 @@ void list_meta(Track* track, Event* event) {
   Event** begin = track->metas;
   Event** end = begin + track->meta_count;
   Event** place = end;
-  if (begin != end && end[-1]->tick > event->tick) {
-    place = std::upper_bound(begin, end, event->tick,
-                             [](int32_t tick, const Event* listed) { return tick < listed->tick; });
+  if (begin != end && end[-1]->tick() > event->tick()) {
+    place = std::upper_bound(begin, end, event->tick(),
+                             [](int32_t tick, const Event* listed) { return tick < listed->tick(); });
   }
   std::memmove(place + 1, place, static_cast<size_t>(end - place) * sizeof(Event*));
   *place = event;
@@ -114,11 +119,11 @@ void insert_event(Event* event) {
   Track* track = sequence->tracks_by_slot[event->track_slot()];
   const uint32_t index = index_of(event);
   invalidate_time_index(event);
-  link_after_last_not_later(sequence, event, index, kTrackLinks, track->first_event, track->last_event);
-  link_after_last_not_later(sequence, event, index, kSequenceLinks, sequence->first_event,
-                            sequence->last_event);
+  link_after_last_not_later<TrackLinks>(sequence, event, index, track->first_event, track->last_event);
+  link_after_last_not_later<SequenceLinks>(sequence, event, index, sequence->first_event,
+                                           sequence->last_event);
   if (event->kind() == META) list_meta(track, event);
-  if (event->tick > track->end_tick) track->end_tick = event->tick;
+  if (event->tick() > track->end_tick) track->end_tick = event->tick();
 }
 
 void detach_event(Event* event) {
@@ -126,8 +131,8 @@ void detach_event(Event* event) {
   Track* track = sequence->tracks_by_slot[event->track_slot()];
   invalidate_time_index(event);
   if (event->kind() == META) unlist_meta(track, event);
-  unlink(sequence, event, kTrackLinks, track->first_event, track->last_event);
-  unlink(sequence, event, kSequenceLinks, sequence->first_event, sequence->last_event);
+  unlink<TrackLinks>(sequence, event, track->first_event, track->last_event);
+  unlink<SequenceLinks>(sequence, event, sequence->first_event, sequence->last_event);
 }
 
 }  // namespace tactus::internal

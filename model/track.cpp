@@ -82,7 +82,7 @@ int32_t track_get_end_tick(Track* track) { return track != nullptr ? track->end_
 int32_t track_set_end_tick(Track* track, int32_t tick) {
   if (track == nullptr) return -1;
   Event* last = internal::event_at(track->sequence, track->last_event);
-  if (last != nullptr && tick < last->tick) return -1;
+  if (last != nullptr && tick < last->tick()) return -1;
   track->end_tick = tick;
   return 0;
 }
