@@ -15,9 +15,7 @@ unsigned char* sysex_get_data(Event* event) {
 
 int32_t sysex_set_data(Event* event, int32_t count, const unsigned char* bytes) {
   if (event == nullptr || event->kind() != SYSEX || count < 1 || bytes == nullptr) return -1;
-  if (!internal::store_event_bytes(event, bytes, static_cast<size_t>(count))) return -1;
-  event->set_word1(count);
-  return 0;
+  return internal::store_event_bytes(event, bytes, static_cast<size_t>(count)) ? 0 : -1;
 }
 
 int32_t meta_get_data_length(Event* event) {

@@ -23,8 +23,7 @@ Event* create_event_with_bytes(Track* track, int32_t tick, int32_t kind, int32_t
                                const unsigned char* bytes, size_t count) {
   Event* event = internal::allocate_event(track, tick, kind);
   if (event == nullptr) return nullptr;
-  event->set_word1(word1);
-  unsigned char* place = internal::reserve_event_bytes(event, count);
+  unsigned char* place = internal::reserve_event_bytes(event, word1, count);
   if (place == nullptr) {
     internal::release_event(track->sequence, event);
     return nullptr;

@@ -20,33 +20,40 @@ constexpr uint32_t kSingleChunks = 8;
 constexpr uint32_t kChunksPerLargeBlock = 32;
 constexpr size_t kLargeBlockBytes = kChunksPerLargeBlock * EventChunk::kBytes;
 
-// Most of the time of a first load goes into the kernel's zero-filling of
-// fresh pages. The large blocks of freed sequences are therefore kept, per
-// thread so that no lock is needed, for the next sequences of the same
-// thread: at most 64 MiB, released when the thread ends.
-constexpr size_t kKeptBlocks = 32;
-
+// Much of the time of a load goes into the kernel's zero-filling of fresh
+// pages. The blocks of freed sequences are therefore kept, per thread so
+// that no lock is needed, for the next sequences of the same thread: at most
+// 64 MiB of large blocks and 2 MiB of single chunks, released when the
+// thread ends.
+template <size_t kBlocks>
 struct KeptBlocks {
-  void* blocks[kKeptBlocks];
+  void* blocks[kBlocks];
   size_t count = 0;
   ~KeptBlocks() {
     while (count > 0) free_aligned(blocks[--count]);
   }
+  void* take() { return count > 0 ? blocks[--count] : nullptr; }
+  bool keep(void* block) {
+    if (count == kBlocks) return false;
+    blocks[count++] = block;
+    return true;
+  }
 };
 
-thread_local KeptBlocks kept_blocks;
+thread_local KeptBlocks<32> kept_large_blocks;
+thread_local KeptBlocks<32> kept_chunks;
 
-void* take_large_block() {
-  if (kept_blocks.count > 0) return kept_blocks.blocks[--kept_blocks.count];
-  return allocate_aligned(kLargeBlockBytes, kLargeBlockBytes, /*large_pages=*/true);
+void* take_block(uint32_t chunks) {
+  const bool large = chunks == kChunksPerLargeBlock;
+  void* block = large ? kept_large_blocks.take() : kept_chunks.take();
+  if (block != nullptr) return block;
+  const size_t bytes = chunks * EventChunk::kBytes;
+  return allocate_aligned(bytes, large ? bytes : EventChunk::kBytes, large);
 }
 
 void give_back_block(void* block, uint32_t chunks) {
-  if (chunks == kChunksPerLargeBlock && kept_blocks.count < kKeptBlocks) {
-    kept_blocks.blocks[kept_blocks.count++] = block;
-    return;
-  }
-  free_aligned(block);
+  const bool kept = chunks == kChunksPerLargeBlock ? kept_large_blocks.keep(block) : kept_chunks.keep(block);
+  if (!kept) free_aligned(block);
 }
 
 bool grow_chunk_table(EventStore& store, uint32_t needed) {
@@ -118,7 +125,7 @@ Event* allocate_event(Track* track, int32_t tick, int32_t kind) {
 }
 
 void release_event(Sequence* sequence, Event* event) {
-  if (event->owns_buffer()) std::free(event->buffer());
+  if (event->owns_buffer()) event->free_buffer();
   // An event on the free list owns nothing, as free_event_store and the
   // compaction of the owners expect.
   event->packed = NOTE_OFF;
@@ -155,7 +162,7 @@ void free_event_store(Sequence* sequence) {
     for (size_t i = 0; i < store.owner_count; ++i) {
       Event* owner = store.owners[i];
       if (!owner->owns_buffer()) continue;
-      std::free(owner->buffer());
+      owner->free_buffer();
       owner->packed = NOTE_OFF;  // listed twice, freed once
     }
   } else {
@@ -163,7 +170,7 @@ void free_event_store(Sequence* sequence) {
       Event* events = store.chunks[number]->events();
       const uint32_t used = number + 1 == store.used_chunks ? store.used_in_last : EventChunk::kCapacity;
       for (uint32_t i = 0; i < used; ++i) {
-        if (events[i].owns_buffer()) std::free(events[i].buffer());
+        if (events[i].owns_buffer()) events[i].free_buffer();
       }
     }
   }

@@ -128,8 +128,14 @@ int32_t pitch_wheel_set_value(Event* event, int32_t value) {
   return set_word(event, PITCH_WHEEL, kWord2, value);
 }
 
-int32_t meta_get_number(Event* event) { return get_word(event, META, kWord1); }
+int32_t meta_get_number(Event* event) {
+  return event != nullptr && event->kind() == META ? event->word1() : -1;
+}
 
-int32_t meta_set_number(Event* event, int32_t number) { return set_word(event, META, kWord1, number); }
+int32_t meta_set_number(Event* event, int32_t number) {
+  if (event == nullptr || event->kind() != META || !internal::store_meta_number(event, number)) return -1;
+  internal::invalidate_time_index(event);
+  return 0;
+}
 
 }  // namespace tactus

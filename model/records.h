@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstdlib>
 #include <cstring>
 
 #include "tactus/model.h"
@@ -22,22 +23,26 @@ inline constexpr uint32_t kPlaceMask = (uint32_t{1} << kChunkShift) - 1;
 inline constexpr uint32_t kMaxTrackSlots = (uint32_t{1} << 24) - 1;
 }  // namespace internal
 
-// An event is 40 bytes in two parts. The record that callers hold (28
+// An event is 36 bytes in two parts. The record that callers hold (24
 // bytes): its two links in its track's list, a word packing its kind, its
 // visit flag, whether its bytes are stored inline and its track's slot, and
-// 16 bytes of data. Its place in time (12 bytes, an EventOrder): its tick and
+// 12 bytes of data. Its place in time (12 bytes, an EventOrder): its tick and
 // its two links in the sequence order, kept apart so that building and
 // walking the sequence order touch only these, a third of the memory.
 // What the data holds depends on the kind:
 //
 //   channel kinds  word1 (channel) at 0, word2 at 4, word3 at 8
-//   SYSEX          word1 (the byte count) at 0; the bytes inline at 4 when
-//                  there are at most 12, otherwise a malloc'ed buffer whose
-//                  address is at 8
-//   META           word1 (the number) at 0; inline: the length in the byte
-//                  at 4 and the payload with its 0 byte from 5 (at most 10
-//                  bytes of payload); otherwise word2 (the length) at 4 and
-//                  the address of a malloc'ed payload of length + 1 at 8
+//   SYSEX          inline (at most 11 bytes): the count in byte 0, the bytes
+//                  from 1; otherwise the count at 0 and at 4 the address of
+//                  the bytes in a malloc'ed buffer
+//   META           inline (a number from 0 to 255 and at most 8 bytes of
+//                  payload): the number in byte 0, the length in byte 1, the
+//                  payload and its 0 byte from 2; otherwise the number at 0
+//                  and at 4 the address of the payload and its 0 byte in a
+//                  malloc'ed buffer
+//
+// A malloc'ed buffer begins with the 32-bit length of what follows; the
+// address kept is that of the bytes after it.
 //
 // Neither part knows its own address or its sequence: both follow from the
 // 64 KiB chunk the event lies in (see EventChunk).
@@ -51,14 +56,15 @@ struct Event {
   uint32_t next_in_track;
   uint32_t previous_in_track;
   uint32_t packed;  // bits 0-3 kind, 4 visit flag, 5 inline bytes, 8-31 track slot
-  unsigned char data[16];
+  unsigned char data[12];
 
   static constexpr uint32_t kKindMask = 0x0F;
   static constexpr uint32_t kVisitBit = 0x10;
   static constexpr uint32_t kInlineBit = 0x20;
   static constexpr unsigned kSlotShift = 8;
-  static constexpr int32_t kInlineSysexBytes = 12;
-  static constexpr int32_t kInlineMetaBytes = 10;
+  static constexpr size_t kInlineSysexBytes = 11;
+  static constexpr size_t kInlineMetaBytes = 8;
+  static constexpr size_t kBufferHeader = sizeof(int32_t);
 
   // The event's tick and sequence links (defined after EventChunk).
   EventOrder& order() const;
@@ -68,9 +74,10 @@ struct Event {
   uint32_t track_slot() const { return packed >> kSlotShift; }
   bool visited() const { return (packed & kVisitBit) != 0; }
   void set_visited(bool visited) { packed = visited ? packed | kVisitBit : packed & ~kVisitBit; }
+  bool has_bytes() const { return kind() == SYSEX || kind() == META; }
   bool bytes_inline() const { return (packed & kInlineBit) != 0; }
   // A SYSEX or META event whose bytes live in a malloc'ed buffer.
-  bool owns_buffer() const { return (kind() == SYSEX || kind() == META) && !bytes_inline(); }
+  bool owns_buffer() const { return has_bytes() && !bytes_inline(); }
 
   int32_t load_word(size_t offset) const {
     int32_t value;
@@ -78,32 +85,39 @@ struct Event {
     return value;
   }
   void store_word(size_t offset, int32_t value) { std::memcpy(data + offset, &value, sizeof value); }
+  // The bytes after the header of a malloc'ed buffer.
   unsigned char* buffer() const {
     unsigned char* address;
-    std::memcpy(&address, data + 8, sizeof address);
+    std::memcpy(&address, data + 4, sizeof address);
     return address;
   }
-  void store_buffer(unsigned char* address) { std::memcpy(data + 8, &address, sizeof address); }
+  void store_buffer(unsigned char* address) { std::memcpy(data + 4, &address, sizeof address); }
+  void free_buffer() const { std::free(buffer() - kBufferHeader); }
 
-  int32_t word1() const { return load_word(0); }
+  // Channel, count or meta number.
+  int32_t word1() const { return has_bytes() && bytes_inline() ? data[0] : load_word(0); }
+  // The second channel word, or a META payload's length.
   int32_t word2() const {
-    if (kind() == META && bytes_inline()) return data[4];
-    return load_word(4);
+    if (kind() != META) return load_word(4);
+    if (bytes_inline()) return data[1];
+    int32_t length;
+    std::memcpy(&length, buffer() - kBufferHeader, sizeof length);
+    return length;
   }
   int32_t word3() const { return load_word(8); }
+  // For the channel kinds only.
   void set_word1(int32_t value) { store_word(0, value); }
-  // For the channel kinds only: a META length changes with its payload.
   void set_word2(int32_t value) { store_word(4, value); }
   void set_word3(int32_t value) { store_word(8, value); }
 
   // The SYSEX bytes or META payload; null for the channel kinds.
   unsigned char* bytes() {
-    if (kind() != SYSEX && kind() != META) return nullptr;
+    if (!has_bytes()) return nullptr;
     if (!bytes_inline()) return buffer();
-    return data + (kind() == SYSEX ? 4 : 5);
+    return data + (kind() == SYSEX ? 1 : 2);
   }
 };
-static_assert(sizeof(Event) + sizeof(EventOrder) == 40, "an event is 40 bytes");
+static_assert(sizeof(Event) + sizeof(EventOrder) == 36, "an event is 36 bytes");
 
 // Besides its event list, a track keeps its META events in track order in
 // `metas` (malloc'ed, `meta_count` of `meta_capacity` used), so that the
@@ -281,14 +295,18 @@ void release_event(Sequence* sequence, Event* event);
 // sequence's release finds the buffer without reading every event.
 void list_buffer_owner(Sequence* sequence, Event* event);
 // Room for the `count` bytes of a SYSEX or META event that has none yet,
+// with its count (SYSEX, `word1` equal to `count`) or number (META, `word1`),
 // inline when they fit, otherwise a malloc'ed buffer; a META payload's 0
 // byte after them is set. Null when memory is exhausted.
-unsigned char* reserve_event_bytes(Event* event, size_t count);
-// Gives a SYSEX event `count` bytes, or a META event a payload of `count`
-// bytes and its 0 byte: inline when they fit, otherwise in a malloc'ed
-// buffer. The copy is made before the old bytes go, so `bytes` may lie in
-// them. False when memory is exhausted; the old bytes then stay.
+unsigned char* reserve_event_bytes(Event* event, int32_t word1, size_t count);
+// Gives a SYSEX event `count` bytes (and that count), or a META event a
+// payload of `count` bytes and its 0 byte, keeping its number. The copy is
+// made before the old bytes go, so `bytes` may lie in them. False when memory
+// is exhausted; the old bytes then stay.
 bool store_event_bytes(Event* event, const unsigned char* bytes, size_t count);
+// A META event's number; a number beyond a byte moves an inline payload to
+// a buffer. False when memory is exhausted; nothing then changes.
+bool store_meta_number(Event* event, int32_t number);
 
 // Links an event whose track, tick and kind are set into both lists (and a
 // META event into its track's array): after every event of tick <= its tick,

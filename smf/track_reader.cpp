@@ -87,10 +87,10 @@ MessageResult read_sysex_message(TrackCursor& cursor) noexcept {
   }
   Event* event = cursor.appender.append(cursor.tick, SYSEX);
   if (event == nullptr) return MessageResult::kOutOfMemory;
-  // Until it has bytes the event stands as one with none inline.
+  // Until it has bytes the event stands as one with none, inline.
   event->packed |= Event::kInlineBit;
-  event->set_word1(static_cast<int32_t>(count) + 1);
-  unsigned char* bytes = reserve_event_bytes(event, size_t{count} + 1);
+  event->data[0] = 0;
+  unsigned char* bytes = reserve_event_bytes(event, static_cast<int32_t>(count) + 1, size_t{count} + 1);
   if (bytes == nullptr) return MessageResult::kOutOfMemory;
   bytes[0] = static_cast<unsigned char>(cursor.status);
   if (count > 0) std::memcpy(bytes + 1, data, count);
@@ -117,11 +117,11 @@ MessageResult read_meta_event(TrackCursor& cursor) noexcept {
   Event* event = cursor.appender.append(cursor.tick, META);
   if (event == nullptr) return MessageResult::kOutOfMemory;
   event->packed |= Event::kInlineBit;
-  event->data[4] = 0;
-  event->data[5] = 0;
-  event->set_word1(number);
+  event->data[0] = number;
+  event->data[1] = 0;
+  event->data[2] = 0;
   cursor.appender.meta_appended(event);
-  unsigned char* payload = reserve_event_bytes(event, length);
+  unsigned char* payload = reserve_event_bytes(event, number, length);
   if (payload == nullptr) return MessageResult::kOutOfMemory;
   if (length > 0) std::memcpy(payload, data, length);
   return MessageResult::kRead;
