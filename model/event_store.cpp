@@ -74,8 +74,7 @@ bool add_block(Sequence* sequence) {
   EventStore& store = sequence->store;
   const uint32_t chunks = store.chunk_count < kSingleChunks ? 1 : kChunksPerLargeBlock;
   if (!grow_chunk_table(store, store.chunk_count + chunks)) return false;
-  void* block =
-      chunks == 1 ? allocate_aligned(EventChunk::kBytes, EventChunk::kBytes, false) : take_large_block();
+  void* block = take_block(chunks);
   if (block == nullptr) return false;
   auto* bytes = static_cast<unsigned char*>(block);
   for (uint32_t i = 0; i < chunks; ++i) {
