@@ -1,12 +1,11 @@
-// Builds the sequence order of a freshly loaded sequence from its tracks in
-// one pass: a k-way merge keyed by (tick, track number). Each track is
-// already in tick order, so the result is the order that sorted insertion of
-// the tracks one after another would give, at O(N log k) instead of walking
-// back over the later events of every track loaded before. The merge reads
-// and writes only the events' orders (tick and sequence links), which lie
-// together, a third of the events' memory.
+// Builds the sequence order of a freshly loaded sequence from its tracks:
+// by tick, equal ticks by track number, then in track order, which is the
+// order that sorted insertion of the tracks one after another would give,
+// without walking back over the later events of every track loaded before.
+// It reads and writes only the events' orders (tick and sequence links),
+// which lie together, a third of the events' memory.
+#include <bit>
 #include <cstdlib>
-#include <new>
 
 #include "model/records.h"
 
@@ -67,76 +66,82 @@ struct TrackCursor {
   }
 };
 
-// The merge is a tournament (loser) tree over the tracks that have events.
-// A key packs (tick, leaf) into one unsigned 64-bit number, the tick biased
-// so that unsigned order is signed tick order and the leaf (tracks in number
-// order) breaking ties; every match is then a single comparison that the
-// compiler can make without branches.
-constexpr uint64_t exhausted = UINT64_MAX;
+// The events are sorted by tick in spans of 2^15 ticks, a counting sort
+// without counts: in each span, the events of every tick are chained
+// together through their sequence links, track after track in number order,
+// each track's events in its order; the ticks that have events are marked in
+// a bitmap, and the chains of the marked ticks are then joined in tick order.
+// Everything a span touches stays in the processor's cache; the cost per
+// event does not grow with the number of tracks, as a merge's would.
+constexpr unsigned kSpanBits = 15;
+constexpr uint32_t kSpan = uint32_t{1} << kSpanBits;
+constexpr size_t kBitmapWords = kSpan / 64;
 
-uint64_t key_of(const TrackCursor& cursor, size_t leaf) {
-  if (cursor.order == nullptr) return exhausted;
-  return uint64_t{static_cast<uint32_t>(cursor.order->tick) ^ 0x80000000u} << 32 | leaf;
-}
-
-struct Tournament {
-  size_t leaf_count;     // a power of two; leaves beyond the tracks stay empty
-  TrackCursor* cursors;  // per leaf
-  uint64_t* losers;      // per inner node 1 .. leaf_count - 1, the key that lost there
+struct SpanTables {
+  uint32_t head[kSpan];           // per tick of the span, the first event chained
+  EventOrder* tail[kSpan];        // and the last
+  uint64_t marked[kBitmapWords];  // the ticks that have events; zero between spans
 };
 
-// Plays every match once; `scratch` holds 2 * leaf_count keys. Gives the key
-// of the overall winner.
-uint64_t play_first_round(const Tournament& tournament, uint64_t* scratch) {
-  size_t leaves = tournament.leaf_count;
-  for (size_t leaf = 0; leaf < leaves; ++leaf)
-    scratch[leaves + leaf] = key_of(tournament.cursors[leaf], leaf);
-  for (size_t node = leaves - 1; node > 0; --node) {
-    uint64_t left = scratch[2 * node];
-    uint64_t right = scratch[2 * node + 1];
-    scratch[node] = left < right ? left : right;
-    tournament.losers[node] = left < right ? right : left;
+// Kept per thread for the next loads; released when the thread ends.
+struct KeptTables {
+  SpanTables* tables = nullptr;
+  ~KeptTables() { std::free(tables); }
+};
+thread_local KeptTables kept_tables;
+
+SpanTables* span_tables() {
+  if (kept_tables.tables == nullptr) {
+    kept_tables.tables = static_cast<SpanTables*>(std::calloc(1, sizeof(SpanTables)));
   }
-  // With a single leaf, scratch[1] is that leaf.
-  return scratch[1];
+  return kept_tables.tables;
 }
 
-// Takes the winner's event, advances its track and replays the matches on
-// the way from its leaf to the root.
-void merge_by_tournament(Sequence* sequence, const Tournament& tournament, uint64_t winner) {
+EventOrder* order_at(const Sequence* sequence, uint32_t index) {
+  return sequence->store.chunks[index >> kChunkShift]->orders() + (index & kPlaceMask);
+}
+
+void sort_by_spans(Sequence* sequence, TrackCursor* cursors, size_t count, SpanTables& tables) {
   OrderBuilder order{sequence};
-  size_t leaves = tournament.leaf_count;
-  while (winner != exhausted) {
-    auto leaf = static_cast<size_t>(winner & 0xFFFFFFFFu);
-    TrackCursor& cursor = tournament.cursors[leaf];
-    const int32_t tick = cursor.order->tick;
-    // The following events of the same tick in the winner's track have the
-    // winner's key, so they win too: chords need no replay.
-    do {
-      order.append(cursor.order, cursor.index);
-      cursor.advance(sequence);
-    } while (cursor.order != nullptr && cursor.order->tick == tick);
-    uint64_t key = key_of(cursor, leaf);
-    for (size_t node = (leaves + leaf) / 2; node > 0; node /= 2) {
-      uint64_t other = tournament.losers[node];
-      bool stays = key < other;
-      tournament.losers[node] = stays ? other : key;
-      key = stays ? key : other;
+  for (;;) {
+    int64_t start = INT64_MAX;
+    for (size_t i = 0; i < count; ++i) {
+      if (cursors[i].order != nullptr && cursors[i].order->tick < start) start = cursors[i].order->tick;
     }
-    winner = key;
+    if (start == INT64_MAX) break;
+    const int64_t end = start + kSpan;
+    for (size_t i = 0; i < count; ++i) {
+      TrackCursor& cursor = cursors[i];
+      while (cursor.order != nullptr && cursor.order->tick < end) {
+        const auto tick = static_cast<uint32_t>(cursor.order->tick - start);
+        uint64_t& word = tables.marked[tick / 64];
+        const uint64_t bit = uint64_t{1} << (tick % 64);
+        if ((word & bit) == 0) {
+          word |= bit;
+          tables.head[tick] = cursor.index;
+        } else {
+          tables.tail[tick]->next = cursor.index;
+        }
+        tables.tail[tick] = cursor.order;
+        cursor.advance(sequence);
+      }
+    }
+    for (size_t w = 0; w < kBitmapWords; ++w) {
+      for (uint64_t word = tables.marked[w]; word != 0; word &= word - 1) {
+        const size_t tick = w * 64 + static_cast<size_t>(std::countr_zero(word));
+        EventOrder* const last = tables.tail[tick];
+        uint32_t index = tables.head[tick];
+        for (;;) {
+          EventOrder* event = order_at(sequence, index);
+          order.append(event, index);
+          if (event == last) break;
+          index = event->next;
+        }
+      }
+      tables.marked[w] = 0;
+    }
   }
   order.finish();
-}
-
-// `keys` holds 3 * leaf_count keys, `cursors` leaf_count cursors.
-void merge_tracks(Sequence* sequence, size_t leaf_count, TrackCursor* cursors, uint64_t* keys) {
-  size_t leaf = 0;
-  for (Track* track = sequence->first_track; track != nullptr; track = track->next) {
-    if (track->first_event != kNoEvent) cursors[leaf++].start(sequence, track);
-  }
-  while (leaf < leaf_count) cursors[leaf++] = TrackCursor{};
-  Tournament tournament{leaf_count, cursors, keys};
-  merge_by_tournament(sequence, tournament, play_first_round(tournament, keys + leaf_count));
 }
 
 // Without memory for the tree: merge the tracks into the order one at a
@@ -165,7 +170,7 @@ void merge_track_by_track(Sequence* sequence) {
   }
 }
 
-constexpr size_t stack_leaf_capacity = 64;
+constexpr size_t kStackCursors = 64;
 
 }  // namespace
 
@@ -184,22 +189,23 @@ void link_sequence_order(Sequence* sequence) {
     sequence->last_event = only != nullptr ? only->last_event : kNoEvent;
     return;
   }
-  size_t leaf_count = 1;
-  while (leaf_count < tracks_with_events) leaf_count *= 2;
-  if (leaf_count <= stack_leaf_capacity) {
-    TrackCursor cursors[stack_leaf_capacity];
-    uint64_t keys[3 * stack_leaf_capacity];
-    merge_tracks(sequence, leaf_count, cursors, keys);
-    return;
+  SpanTables* tables = span_tables();
+  TrackCursor stack_cursors[kStackCursors];
+  TrackCursor* cursors = stack_cursors;
+  if (tracks_with_events > kStackCursors) {
+    cursors = static_cast<TrackCursor*>(std::malloc(tracks_with_events * sizeof(TrackCursor)));
   }
-  void* memory = std::malloc(leaf_count * (3 * sizeof(uint64_t) + sizeof(TrackCursor)));
-  if (memory == nullptr) {
+  if (tables == nullptr || cursors == nullptr) {
+    if (cursors != stack_cursors) std::free(cursors);
     merge_track_by_track(sequence);
     return;
   }
-  auto* keys = static_cast<uint64_t*>(memory);
-  merge_tracks(sequence, leaf_count, new (keys + 3 * leaf_count) TrackCursor[leaf_count], keys);
-  std::free(memory);
+  size_t count = 0;
+  for (Track* track = sequence->first_track; track != nullptr; track = track->next) {
+    if (track->first_event != kNoEvent) (cursors[count++] = TrackCursor{}).start(sequence, track);
+  }
+  sort_by_spans(sequence, cursors, count, *tables);
+  if (cursors != stack_cursors) std::free(cursors);
 }
 
 }  // namespace tactus::internal
