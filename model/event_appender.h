@@ -10,60 +10,82 @@
 
 namespace tactus::internal {
 
-// Appends to `track`, whose sequence has no free events and no sequence
-// order yet (a sequence being read). Each event is linked after the one
-// before in the track list and, for the time being, in the same way in the
-// sequence links: a file whose events are all in one track needs no other
-// sequence order (link_sequence_order). The events' data is left to the
-// caller; META events must be handed to meta_appended, events given a
-// malloc'ed buffer to list_buffer_owner.
-class EventAppender {
- public:
-  explicit EventAppender(Track* track)
-      : track_(track),
-        sequence_(track->sequence),
-        store_(sequence_->store),
-        slot_bits_(track->slot << Event::kSlotShift),
-        last_index_(track->last_event),
-        last_(event_at(sequence_, track->last_event)),
-        last_order_(last_ != nullptr ? &last_->order() : nullptr),
-        last_tick_(last_ != nullptr ? last_->tick() : 0) {
-    take_place_in_last_chunk();
-  }
+// Where the next event goes and what it links to. A loop that appends many
+// events keeps a copy of its own, which the compiler holds in registers
+// (stores into events cannot change it), and hands it back before anything
+// else appends.
+struct AppendPlace {
+  Event* next = nullptr;  // where the next event goes; `end` when the chunk is full
+  Event* end = nullptr;
+  Event* first = nullptr;  // the chunk's records and orders
+  EventOrder* orders = nullptr;
+  uint32_t index_base = 0;  // the chunk's number in the high bits of an index
+  Event* last = nullptr;    // the track's last event so far, and its index and tick
+  uint32_t last_index = kNoEvent;
+  int32_t last_tick = 0;
 
-  // The next event, of this tick and kind, with its links set; null when
-  // memory is exhausted.
-  Event* append(int32_t tick, int32_t kind) {
-    if (place_ == end_ && !open_chunk()) return nullptr;
-    const auto place = static_cast<uint32_t>(place_ - first_);
-    Event* event = place_++;
-    EventOrder* order = orders_ + place;
-    const uint32_t index = index_base_ | place;
+  // The next event, of this tick and packed kind and slot, linked after the
+  // last one in its track; null when the chunk is full.
+  Event* append(int32_t tick, uint32_t packed, uint32_t& first_event) {
+    if (next == end) return nullptr;
+    const auto place = static_cast<uint32_t>(next - first);
+    Event* event = next++;
+    const uint32_t index = index_base | place;
     event->next_in_track = kNoEvent;
-    event->previous_in_track = last_index_;
-    event->packed = static_cast<uint32_t>(kind) | slot_bits_;
-    *order = EventOrder{tick, kNoEvent, last_index_};
-    if (last_ != nullptr) {
-      last_->next_in_track = index;
-      last_order_->next = index;
+    event->previous_in_track = last_index;
+    event->packed = packed;
+    orders[place].tick = tick;
+    if (last != nullptr) {
+      last->next_in_track = index;
     } else {
-      track_->first_event = index;
+      first_event = index;
     }
-    last_ = event;
-    last_order_ = order;
-    last_index_ = index;
-    last_tick_ = tick;
+    last = event;
+    last_index = index;
+    last_tick = tick;
     return event;
   }
+};
+
+// Appends to `track`, whose sequence has no free events and no sequence
+// order yet (a sequence being read): only the track links and the tick are
+// set, link_sequence_order sets the sequence links once all tracks are read.
+// The events' data is left to the caller; META events must be handed to
+// meta_appended, events given a malloc'ed buffer to list_buffer_owner.
+class EventAppender {
+ public:
+  explicit EventAppender(Track* track) : track_(track), sequence_(track->sequence) {
+    place_.last_index = track->last_event;
+    place_.last = event_at(sequence_, track->last_event);
+    if (place_.last != nullptr) place_.last_tick = place_.last->tick();
+    take_last_chunk();
+  }
+
+  // The next event, of this tick and kind; null when memory is exhausted.
+  Event* append(int32_t tick, int32_t kind) { return append(place_, tick, kind); }
+
+  // The same for a loop's own copy of the place.
+  Event* append(AppendPlace& place, int32_t tick, int32_t kind) {
+    const uint32_t packed = static_cast<uint32_t>(kind) | track_->slot << Event::kSlotShift;
+    Event* event = place.append(tick, packed, first_event_);
+    if (event != nullptr) return event;
+    if (!open_chunk(place)) return nullptr;
+    return place.append(tick, packed, first_event_);
+  }
+
+  const AppendPlace& place() const { return place_; }
+  void set_place(const AppendPlace& place) { place_ = place; }
 
   void meta_appended(Event* event) { list_meta(track_, event); }
 
-  // Ends the appending: the track's last event and end tick, and what the
-  // time index must know.
+  // Ends the appending: the track's first and last event and end tick, and
+  // what the time index must know.
   ~EventAppender() {
-    if (first_ != nullptr) store_.used_in_last = static_cast<uint32_t>(place_ - first_);
-    track_->last_event = last_index_;
-    if (last_ != nullptr && last_tick_ > track_->end_tick) track_->end_tick = last_tick_;
+    if (place_.first != nullptr)
+      sequence_->store.used_in_last = static_cast<uint32_t>(place_.next - place_.first);
+    if (track_->first_event == kNoEvent) track_->first_event = first_event_;
+    track_->last_event = place_.last_index;
+    if (place_.last != nullptr && place_.last_tick > track_->end_tick) track_->end_tick = place_.last_tick;
     invalidate_time_index(sequence_);
   }
 
@@ -71,38 +93,29 @@ class EventAppender {
   EventAppender& operator=(const EventAppender&) = delete;
 
  private:
-  void take_place_in_last_chunk() {
-    if (store_.used_chunks == 0) {
-      first_ = place_ = end_ = nullptr;
-      return;
-    }
-    EventChunk* chunk = store_.chunks[store_.used_chunks - 1];
-    first_ = chunk->events();
-    orders_ = chunk->orders();
-    place_ = first_ + store_.used_in_last;
-    end_ = first_ + EventChunk::kCapacity;
-    index_base_ = chunk->number << kChunkShift;
+  void take_last_chunk() {
+    EventStore& store = sequence_->store;
+    if (store.used_chunks == 0) return;
+    EventChunk* chunk = store.chunks[store.used_chunks - 1];
+    place_.first = chunk->events();
+    place_.orders = chunk->orders();
+    place_.next = place_.first + store.used_in_last;
+    place_.end = place_.first + EventChunk::kCapacity;
+    place_.index_base = chunk->number << kChunkShift;
   }
 
-  bool open_chunk() {
+  bool open_chunk(AppendPlace& place) {
+    place_ = place;
     if (!open_next_chunk(sequence_)) return false;
-    take_place_in_last_chunk();
+    take_last_chunk();
+    place = place_;
     return true;
   }
 
   Track* track_;
   Sequence* sequence_;
-  EventStore& store_;
-  uint32_t slot_bits_;
-  uint32_t last_index_;
-  Event* last_;
-  EventOrder* last_order_;
-  int32_t last_tick_;
-  Event* first_ = nullptr;
-  EventOrder* orders_ = nullptr;
-  Event* place_ = nullptr;
-  Event* end_ = nullptr;
-  uint32_t index_base_ = 0;
+  AppendPlace place_;
+  uint32_t first_event_ = kNoEvent;  // the first event appended, when the track had none
 };
 
 }  // namespace tactus::internal

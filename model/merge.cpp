@@ -182,11 +182,13 @@ void link_sequence_order(Sequence* sequence) {
     ++tracks_with_events;
     only = track;
   }
-  // The reader linked every track's sequence links as its track links: with
-  // events in one track only, that is the sequence order.
+  // With events in one track only, the track order is the sequence order.
   if (tracks_with_events <= 1) {
-    sequence->first_event = only != nullptr ? only->first_event : kNoEvent;
-    sequence->last_event = only != nullptr ? only->last_event : kNoEvent;
+    OrderBuilder order{sequence};
+    TrackCursor cursor;
+    if (only != nullptr) cursor.start(sequence, only);
+    for (; cursor.order != nullptr; cursor.advance(sequence)) order.append(cursor.order, cursor.index);
+    order.finish();
     return;
   }
   SpanTables* tables = span_tables();

@@ -212,6 +212,7 @@ bool read_events_plain(TrackCursor& cursor, uint64_t chunk_end) noexcept {
     const unsigned char* const fast_end = source.position() < stop ? base + stop : p;
     int32_t tick = cursor.tick;
     unsigned running = cursor.running;
+    AppendPlace place = appender.place();
     while (p < fast_end) {
       const unsigned char* const start = p;
       uint32_t delta = *p++;
@@ -243,17 +244,22 @@ bool read_events_plain(TrackCursor& cursor, uint64_t chunk_end) noexcept {
         break;
       }
       tick = advance_tick(tick, delta);
-      const int32_t kind = kind_of_status(status);
-      Event* event = appender.append(tick, kind);
-      if (event == nullptr) return false;
+      const auto kind = static_cast<int32_t>((status >> 4) - 8);
+      Event* event = appender.append(place, tick, kind);
+      if (event == nullptr) {
+        appender.set_place(place);
+        return false;
+      }
       const unsigned first = p[0];
       const unsigned second = p[1];
-      const bool two_bytes = data_bytes_of_kind(kind) == 2;
+      // Program change (0xC0) and channel pressure (0xD0) carry one byte.
+      const bool two_bytes = (status & 0xE0u) != 0xC0u;
       p += two_bytes ? 2 : 1;
       event->set_word1(static_cast<int32_t>(status & 0x0Fu));
       event->set_word2(static_cast<int32_t>(kind == PITCH_WHEEL ? first | second << 7 : first));
       event->set_word3(static_cast<int32_t>(two_bytes && kind != PITCH_WHEEL ? second : 0));
     }
+    appender.set_place(place);
     cursor.tick = tick;
     cursor.running = running;
     source.seek(static_cast<uint64_t>(p - base));
