@@ -4,8 +4,10 @@
 // without walking back over the later events of every track loaded before.
 // It reads and writes only the events' orders (tick and sequence links),
 // which lie together, a third of the events' memory.
+#include <algorithm>
 #include <bit>
 #include <cstdlib>
+#include <iterator>
 
 #include "model/records.h"
 
@@ -78,7 +80,7 @@ constexpr uint32_t kSpan = uint32_t{1} << kSpanBits;
 constexpr size_t kBitmapWords = kSpan / 64;
 
 struct SpanTables {
-  uint32_t head[kSpan];           // per tick of the span, the first event chained
+  uint32_t head[kSpan];           // per tick of the span, the first event chained; none between spans
   EventOrder* tail[kSpan];        // and the last
   uint64_t marked[kBitmapWords];  // the ticks that have events; zero between spans
 };
@@ -92,13 +94,47 @@ thread_local KeptTables kept_tables;
 
 SpanTables* span_tables() {
   if (kept_tables.tables == nullptr) {
-    kept_tables.tables = static_cast<SpanTables*>(std::calloc(1, sizeof(SpanTables)));
+    auto* tables = static_cast<SpanTables*>(std::calloc(1, sizeof(SpanTables)));
+    if (tables != nullptr) std::fill(std::begin(tables->head), std::end(tables->head), kNoEvent);
+    kept_tables.tables = tables;
   }
   return kept_tables.tables;
 }
 
 EventOrder* order_at(const Sequence* sequence, uint32_t index) {
   return sequence->store.chunks[index >> kChunkShift]->orders() + (index & kPlaceMask);
+}
+
+// Chains a track's events of the span [start, end) to the chains of their
+// ticks, a run of the track's events within one chunk at a time.
+void chain_span(Sequence* sequence, TrackCursor& cursor, int64_t start, int64_t end, SpanTables& tables) {
+  while (cursor.order != nullptr && cursor.order->tick < end) {
+    const bool last_in_chunk = cursor.last >> kChunkShift == cursor.index >> kChunkShift;
+    EventOrder* const run_end =
+        last_in_chunk ? cursor.order + (cursor.last - cursor.index) + 1 : cursor.chunk_end;
+    EventOrder* order = cursor.order;
+    uint32_t index = cursor.index;
+    for (; order != run_end && order->tick < end; ++order, ++index) {
+      const auto tick = static_cast<uint32_t>(order->tick - start);
+      uint32_t& head = tables.head[tick];
+      if (head == kNoEvent) {
+        head = index;
+      } else {
+        tables.tail[tick]->next = index;
+      }
+      tables.tail[tick] = order;
+      tables.marked[tick / 64] |= uint64_t{1} << (tick % 64);
+    }
+    if (order != run_end) {
+      cursor.order = order;
+      cursor.index = index;
+    } else if (last_in_chunk) {
+      cursor.order = nullptr;
+    } else {
+      cursor.index = ((cursor.index >> kChunkShift) + 1) << kChunkShift;
+      cursor.enter_chunk(sequence, cursor.index);
+    }
+  }
 }
 
 void sort_by_spans(Sequence* sequence, TrackCursor* cursors, size_t count, SpanTables& tables) {
@@ -110,27 +146,13 @@ void sort_by_spans(Sequence* sequence, TrackCursor* cursors, size_t count, SpanT
     }
     if (start == INT64_MAX) break;
     const int64_t end = start + kSpan;
-    for (size_t i = 0; i < count; ++i) {
-      TrackCursor& cursor = cursors[i];
-      while (cursor.order != nullptr && cursor.order->tick < end) {
-        const auto tick = static_cast<uint32_t>(cursor.order->tick - start);
-        uint64_t& word = tables.marked[tick / 64];
-        const uint64_t bit = uint64_t{1} << (tick % 64);
-        if ((word & bit) == 0) {
-          word |= bit;
-          tables.head[tick] = cursor.index;
-        } else {
-          tables.tail[tick]->next = cursor.index;
-        }
-        tables.tail[tick] = cursor.order;
-        cursor.advance(sequence);
-      }
-    }
+    for (size_t i = 0; i < count; ++i) chain_span(sequence, cursors[i], start, end, tables);
     for (size_t w = 0; w < kBitmapWords; ++w) {
       for (uint64_t word = tables.marked[w]; word != 0; word &= word - 1) {
         const size_t tick = w * 64 + static_cast<size_t>(std::countr_zero(word));
         EventOrder* const last = tables.tail[tick];
         uint32_t index = tables.head[tick];
+        tables.head[tick] = kNoEvent;
         for (;;) {
           EventOrder* event = order_at(sequence, index);
           order.append(event, index);
