@@ -15,9 +15,8 @@ namespace tactus::internal {
 // (stores into events cannot change it), and hands it back before anything
 // else appends.
 struct AppendPlace {
-  Event* next = nullptr;  // where the next event goes; `end` when the chunk is full
-  Event* end = nullptr;
-  Event* first = nullptr;  // the chunk's records and orders
+  uint32_t next = EventChunk::kCapacity;  // the next event's place in its chunk; full when the capacity
+  Event* first = nullptr;                 // the chunk's records and orders
   EventOrder* orders = nullptr;
   uint32_t index_base = 0;  // the chunk's number in the high bits of an index
   Event* last = nullptr;    // the track's last event so far, and its index and tick
@@ -27,9 +26,9 @@ struct AppendPlace {
   // The next event, of this tick and packed kind and slot, linked after the
   // last one in its track; null when the chunk is full.
   Event* append(int32_t tick, uint32_t packed, uint32_t& first_event) {
-    if (next == end) return nullptr;
-    const auto place = static_cast<uint32_t>(next - first);
-    Event* event = next++;
+    if (next == EventChunk::kCapacity) return nullptr;
+    const uint32_t place = next++;
+    Event* event = first + place;
     const uint32_t index = index_base | place;
     event->next_in_track = kNoEvent;
     event->previous_in_track = last_index;
@@ -81,8 +80,7 @@ class EventAppender {
   // Ends the appending: the track's first and last event and end tick, and
   // what the time index must know.
   ~EventAppender() {
-    if (place_.first != nullptr)
-      sequence_->store.used_in_last = static_cast<uint32_t>(place_.next - place_.first);
+    if (place_.first != nullptr) sequence_->store.used_in_last = place_.next;
     if (track_->first_event == kNoEvent) track_->first_event = first_event_;
     track_->last_event = place_.last_index;
     if (place_.last != nullptr && place_.last_tick > track_->end_tick) track_->end_tick = place_.last_tick;
@@ -99,8 +97,7 @@ class EventAppender {
     EventChunk* chunk = store.chunks[store.used_chunks - 1];
     place_.first = chunk->events();
     place_.orders = chunk->orders();
-    place_.next = place_.first + store.used_in_last;
-    place_.end = place_.first + EventChunk::kCapacity;
+    place_.next = store.used_in_last;
     place_.index_base = chunk->number << kChunkShift;
   }
 

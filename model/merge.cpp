@@ -106,8 +106,10 @@ EventOrder* order_at(const Sequence* sequence, uint32_t index) {
 }
 
 // Chains a track's events of the span [start, end) to the chains of their
-// ticks, a run of the track's events within one chunk at a time.
-void chain_span(Sequence* sequence, TrackCursor& cursor, int64_t start, int64_t end, SpanTables& tables) {
+// ticks, a run of the track's events within one chunk at a time. Raises
+// `highest` to the highest tick chained, counted from the span's start.
+void chain_span(Sequence* sequence, TrackCursor& cursor, int64_t start, int64_t end, SpanTables& tables,
+                uint32_t& highest) {
   while (cursor.order != nullptr && cursor.order->tick < end) {
     const bool last_in_chunk = cursor.last >> kChunkShift == cursor.index >> kChunkShift;
     EventOrder* const run_end =
@@ -119,12 +121,13 @@ void chain_span(Sequence* sequence, TrackCursor& cursor, int64_t start, int64_t 
       uint32_t& head = tables.head[tick];
       if (head == kNoEvent) {
         head = index;
+        tables.marked[tick / 64] |= uint64_t{1} << (tick % 64);
       } else {
         tables.tail[tick]->next = index;
       }
       tables.tail[tick] = order;
-      tables.marked[tick / 64] |= uint64_t{1} << (tick % 64);
     }
+    highest = std::max(highest, static_cast<uint32_t>(order[-1].tick - start));
     if (order != run_end) {
       cursor.order = order;
       cursor.index = index;
@@ -146,8 +149,9 @@ void sort_by_spans(Sequence* sequence, TrackCursor* cursors, size_t count, SpanT
     }
     if (start == INT64_MAX) break;
     const int64_t end = start + kSpan;
-    for (size_t i = 0; i < count; ++i) chain_span(sequence, cursors[i], start, end, tables);
-    for (size_t w = 0; w < kBitmapWords; ++w) {
+    uint32_t highest = 0;
+    for (size_t i = 0; i < count; ++i) chain_span(sequence, cursors[i], start, end, tables, highest);
+    for (size_t w = 0; w <= highest / 64; ++w) {
       for (uint64_t word = tables.marked[w]; word != 0; word &= word - 1) {
         const size_t tick = w * 64 + static_cast<size_t>(std::countr_zero(word));
         EventOrder* const last = tables.tail[tick];
