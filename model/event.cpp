@@ -90,21 +90,19 @@ int32_t event_free(Event* event) {
 Track* event_get_track(Event* event) { return event != nullptr ? internal::track_of(event) : nullptr; }
 
 Event* event_get_previous_in_track(Event* event) {
-  return event != nullptr ? internal::event_at(internal::sequence_of(event), event->previous_in_track)
-                          : nullptr;
+  return event != nullptr ? internal::event_near(event, event->previous_in_track) : nullptr;
 }
 
 Event* event_get_next_in_track(Event* event) {
-  return event != nullptr ? internal::event_at(internal::sequence_of(event), event->next_in_track) : nullptr;
+  return event != nullptr ? internal::event_near(event, event->next_in_track) : nullptr;
 }
 
 Event* event_get_previous_in_sequence(Event* event) {
-  return event != nullptr ? internal::event_at(internal::sequence_of(event), event->order().previous)
-                          : nullptr;
+  return event != nullptr ? internal::event_near(event, event->in_sequence.previous) : nullptr;
 }
 
 Event* event_get_next_in_sequence(Event* event) {
-  return event != nullptr ? internal::event_at(internal::sequence_of(event), event->order().next) : nullptr;
+  return event != nullptr ? internal::event_near(event, event->in_sequence.next) : nullptr;
 }
 
 Event* event_get_previous(Event* event) { return event_get_previous_in_track(event); }

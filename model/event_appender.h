@@ -16,10 +16,9 @@ namespace tactus::internal {
 // else appends.
 struct AppendPlace {
   uint32_t next = EventChunk::kCapacity;  // the next event's place in its chunk; full when the capacity
-  Event* first = nullptr;                 // the chunk's records and orders
-  EventOrder* orders = nullptr;
-  uint32_t index_base = 0;  // the chunk's number in the high bits of an index
-  Event* last = nullptr;    // the track's last event so far, and its index and tick
+  Event* first = nullptr;                 // the chunk's events
+  uint32_t index_base = 0;                // the chunk's number in the high bits of an index
+  Event* last = nullptr;                  // the track's last event so far, and its index and tick
   uint32_t last_index = kNoEvent;
   int32_t last_tick = 0;
 
@@ -33,7 +32,7 @@ struct AppendPlace {
     event->next_in_track = kNoEvent;
     event->previous_in_track = last_index;
     event->packed = packed;
-    orders[place].tick = tick;
+    event->in_sequence.tick = tick;
     if (last != nullptr) {
       last->next_in_track = index;
     } else {
@@ -96,7 +95,6 @@ class EventAppender {
     if (store.used_chunks == 0) return;
     EventChunk* chunk = store.chunks[store.used_chunks - 1];
     place_.first = chunk->events();
-    place_.orders = chunk->orders();
     place_.next = store.used_in_last;
     place_.index_base = chunk->number << kChunkShift;
   }

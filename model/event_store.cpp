@@ -66,6 +66,7 @@ bool grow_chunk_table(EventStore& store, uint32_t needed) {
   if (chunks == nullptr) return false;
   store.chunks = static_cast<EventChunk**>(chunks);
   store.chunk_capacity = capacity;
+  for (uint32_t number = 0; number < store.chunk_count; ++number) store.chunks[number]->chunks = store.chunks;
   return true;
 }
 
@@ -78,7 +79,8 @@ bool add_block(Sequence* sequence) {
   if (block == nullptr) return false;
   auto* bytes = static_cast<unsigned char*>(block);
   for (uint32_t i = 0; i < chunks; ++i) {
-    auto* chunk = new (bytes + i * EventChunk::kBytes) EventChunk{sequence, store.chunk_count, 0, {}};
+    auto* chunk =
+        new (bytes + i * EventChunk::kBytes) EventChunk{sequence, store.chunks, store.chunk_count, 0, {}};
     if (i == 0) chunk->block_chunks = chunks;
     store.chunks[store.chunk_count++] = chunk;
   }
@@ -118,8 +120,11 @@ Event* allocate_event(Track* track, int32_t tick, int32_t kind) {
     if (store.used_in_last == EventChunk::kCapacity && !open_next_chunk(sequence)) return nullptr;
     event = store.chunks[store.used_chunks - 1]->events() + store.used_in_last++;
   }
-  *event = Event{kNoEvent, kNoEvent, static_cast<uint32_t>(kind) | track->slot << Event::kSlotShift, {}};
-  event->order() = EventOrder{tick, kNoEvent, kNoEvent};
+  *event = Event{kNoEvent,
+                 kNoEvent,
+                 EventOrder{tick, kNoEvent, kNoEvent},
+                 static_cast<uint32_t>(kind) | track->slot << Event::kSlotShift,
+                 {}};
   return event;
 }
 

@@ -2,8 +2,6 @@
 // by tick, equal ticks by track number, then in track order, which is the
 // order that sorted insertion of the tracks one after another would give,
 // without walking back over the later events of every track loaded before.
-// It reads and writes only the events' orders (tick and sequence links),
-// which lie together, a third of the events' memory.
 #include <algorithm>
 #include <bit>
 #include <cstdlib>
@@ -17,13 +15,13 @@ namespace {
 // Appends events to a sequence order being rebuilt from scratch.
 struct OrderBuilder {
   Sequence* sequence;
-  EventOrder* tail = nullptr;
+  Event* tail = nullptr;
   uint32_t tail_index = kNoEvent;
 
-  void append(EventOrder* order, uint32_t index) {
-    order->previous = tail_index;
+  void append(Event* order, uint32_t index) {
+    order->in_sequence.previous = tail_index;
     if (tail != nullptr) {
-      tail->next = index;
+      tail->in_sequence.next = index;
     } else {
       sequence->first_event = index;
     }
@@ -32,7 +30,7 @@ struct OrderBuilder {
   }
 
   void finish() {
-    if (tail != nullptr) tail->next = kNoEvent;
+    if (tail != nullptr) tail->in_sequence.next = kNoEvent;
     sequence->last_event = tail_index;
   }
 };
@@ -41,8 +39,8 @@ struct OrderBuilder {
 // chunk, from its first event to its last: the next one is found without
 // reading the track links.
 struct TrackCursor {
-  EventOrder* order = nullptr;  // null when the track is merged
-  EventOrder* chunk_end = nullptr;
+  Event* order = nullptr;  // null when the track is merged
+  Event* chunk_end = nullptr;
   uint32_t index = kNoEvent;
   uint32_t last = kNoEvent;
 
@@ -53,8 +51,8 @@ struct TrackCursor {
   }
   void enter_chunk(Sequence* sequence, uint32_t at) {
     EventChunk* chunk = sequence->store.chunks[at >> kChunkShift];
-    order = chunk->orders() + (at & kPlaceMask);
-    chunk_end = chunk->orders() + EventChunk::kCapacity;
+    order = chunk->events() + (at & kPlaceMask);
+    chunk_end = chunk->events() + EventChunk::kCapacity;
   }
   void advance(Sequence* sequence) {
     if (index == last) {
@@ -81,7 +79,7 @@ constexpr size_t kBitmapWords = kSpan / 64;
 
 struct SpanTables {
   uint32_t head[kSpan];           // per tick of the span, the first event chained; none between spans
-  EventOrder* tail[kSpan];        // and the last
+  Event* tail[kSpan];             // and the last
   uint64_t marked[kBitmapWords];  // the ticks that have events; zero between spans
 };
 
@@ -101,33 +99,28 @@ SpanTables* span_tables() {
   return kept_tables.tables;
 }
 
-EventOrder* order_at(const Sequence* sequence, uint32_t index) {
-  return sequence->store.chunks[index >> kChunkShift]->orders() + (index & kPlaceMask);
-}
-
 // Chains a track's events of the span [start, end) to the chains of their
 // ticks, a run of the track's events within one chunk at a time. Raises
 // `highest` to the highest tick chained, counted from the span's start.
 void chain_span(Sequence* sequence, TrackCursor& cursor, int64_t start, int64_t end, SpanTables& tables,
                 uint32_t& highest) {
-  while (cursor.order != nullptr && cursor.order->tick < end) {
+  while (cursor.order != nullptr && cursor.order->in_sequence.tick < end) {
     const bool last_in_chunk = cursor.last >> kChunkShift == cursor.index >> kChunkShift;
-    EventOrder* const run_end =
-        last_in_chunk ? cursor.order + (cursor.last - cursor.index) + 1 : cursor.chunk_end;
-    EventOrder* order = cursor.order;
+    Event* const run_end = last_in_chunk ? cursor.order + (cursor.last - cursor.index) + 1 : cursor.chunk_end;
+    Event* order = cursor.order;
     uint32_t index = cursor.index;
-    for (; order != run_end && order->tick < end; ++order, ++index) {
-      const auto tick = static_cast<uint32_t>(order->tick - start);
+    for (; order != run_end && order->in_sequence.tick < end; ++order, ++index) {
+      const auto tick = static_cast<uint32_t>(order->in_sequence.tick - start);
       uint32_t& head = tables.head[tick];
       if (head == kNoEvent) {
         head = index;
         tables.marked[tick / 64] |= uint64_t{1} << (tick % 64);
       } else {
-        tables.tail[tick]->next = index;
+        tables.tail[tick]->in_sequence.next = index;
       }
       tables.tail[tick] = order;
     }
-    highest = std::max(highest, static_cast<uint32_t>(order[-1].tick - start));
+    highest = std::max(highest, static_cast<uint32_t>(order[-1].in_sequence.tick - start));
     if (order != run_end) {
       cursor.order = order;
       cursor.index = index;
@@ -145,7 +138,8 @@ void sort_by_spans(Sequence* sequence, TrackCursor* cursors, size_t count, SpanT
   for (;;) {
     int64_t start = INT64_MAX;
     for (size_t i = 0; i < count; ++i) {
-      if (cursors[i].order != nullptr && cursors[i].order->tick < start) start = cursors[i].order->tick;
+      if (cursors[i].order != nullptr && cursors[i].order->in_sequence.tick < start)
+        start = cursors[i].order->in_sequence.tick;
     }
     if (start == INT64_MAX) break;
     const int64_t end = start + kSpan;
@@ -154,14 +148,14 @@ void sort_by_spans(Sequence* sequence, TrackCursor* cursors, size_t count, SpanT
     for (size_t w = 0; w <= highest / 64; ++w) {
       for (uint64_t word = tables.marked[w]; word != 0; word &= word - 1) {
         const size_t tick = w * 64 + static_cast<size_t>(std::countr_zero(word));
-        EventOrder* const last = tables.tail[tick];
+        Event* const last = tables.tail[tick];
         uint32_t index = tables.head[tick];
         tables.head[tick] = kNoEvent;
         for (;;) {
-          EventOrder* event = order_at(sequence, index);
+          Event* event = event_at(sequence, index);
           order.append(event, index);
           if (event == last) break;
-          index = event->next;
+          index = event->in_sequence.next;
         }
       }
       tables.marked[w] = 0;
@@ -181,10 +175,10 @@ void merge_track_by_track(Sequence* sequence) {
     incoming.start(sequence, track);
     OrderBuilder order{sequence};
     while (placed != kNoEvent || incoming.order != nullptr) {
-      EventOrder* placed_order = placed != kNoEvent ? &event_at(sequence, placed)->order() : nullptr;
+      Event* placed_order = event_at(sequence, placed);
       if (incoming.order == nullptr ||
-          (placed_order != nullptr && placed_order->tick <= incoming.order->tick)) {
-        const uint32_t next = placed_order->next;
+          (placed_order != nullptr && placed_order->in_sequence.tick <= incoming.order->in_sequence.tick)) {
+        const uint32_t next = placed_order->in_sequence.next;
         order.append(placed_order, placed);
         placed = next;
       } else {

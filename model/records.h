@@ -23,13 +23,11 @@ inline constexpr uint32_t kPlaceMask = (uint32_t{1} << kChunkShift) - 1;
 inline constexpr uint32_t kMaxTrackSlots = (uint32_t{1} << 24) - 1;
 }  // namespace internal
 
-// An event is 36 bytes in two parts. The record that callers hold (24
-// bytes): its two links in its track's list, a word packing its kind, its
-// visit flag, whether its bytes are stored inline and its track's slot, and
-// 12 bytes of data. Its place in time (12 bytes, an EventOrder): its tick and
-// its two links in the sequence order, kept apart so that building and
-// walking the sequence order touch only these, a third of the memory.
-// What the data holds depends on the kind:
+// An event is 36 bytes: its two links in its track's list, its tick and
+// two links in the sequence order (together an EventOrder, what building and
+// walking the sequence order read), a word packing its kind, its visit flag,
+// whether its bytes are stored inline and its track's slot, and 12 bytes of
+// data. What the data holds depends on the kind:
 //
 //   channel kinds  word1 (channel) at 0, word2 at 4, word3 at 8
 //   SYSEX          inline (at most 11 bytes): the count in byte 0, the bytes
@@ -44,8 +42,8 @@ inline constexpr uint32_t kMaxTrackSlots = (uint32_t{1} << 24) - 1;
 // A malloc'ed buffer begins with the 32-bit length of what follows; the
 // address kept is that of the bytes after it.
 //
-// Neither part knows its own address or its sequence: both follow from the
-// 64 KiB chunk the event lies in (see EventChunk).
+// The event knows neither its own address nor its sequence: both follow
+// from the 64 KiB chunk it lies in (see EventChunk).
 struct EventOrder {
   int32_t tick;
   uint32_t next;
@@ -55,6 +53,7 @@ struct EventOrder {
 struct Event {
   uint32_t next_in_track;
   uint32_t previous_in_track;
+  EventOrder in_sequence;
   uint32_t packed;  // bits 0-3 kind, 4 visit flag, 5 inline bytes, 8-31 track slot
   unsigned char data[12];
 
@@ -66,9 +65,9 @@ struct Event {
   static constexpr size_t kInlineMetaBytes = 8;
   static constexpr size_t kBufferHeader = sizeof(int32_t);
 
-  // The event's tick and sequence links (defined after EventChunk).
-  EventOrder& order() const;
-  int32_t tick() const { return order().tick; }
+  EventOrder& order() { return in_sequence; }
+  const EventOrder& order() const { return in_sequence; }
+  int32_t tick() const { return in_sequence.tick; }
 
   int32_t kind() const { return static_cast<int32_t>(packed & kKindMask); }
   uint32_t track_slot() const { return packed >> kSlotShift; }
@@ -117,7 +116,7 @@ struct Event {
     return data + (kind() == SYSEX ? 1 : 2);
   }
 };
-static_assert(sizeof(Event) + sizeof(EventOrder) == 36, "an event is 36 bytes");
+static_assert(sizeof(Event) == 36, "an event is 36 bytes");
 
 // Besides its event list, a track keeps its META events in track order in
 // `metas` (malloc'ed, `meta_count` of `meta_capacity` used), so that the
@@ -153,20 +152,17 @@ struct Track {
 // could not grow, `owners_incomplete` is set and every event is read instead.
 struct EventChunk {
   Sequence* sequence;
+  // The sequence's chunk table, kept here too so that a step from an event
+  // to its neighbour reads one pointer less.
+  EventChunk* const* chunks;
   uint32_t number;
   uint32_t block_chunks;  // chunks of the block that begins here; 0 inside a block
-  unsigned char padding[48];
+  unsigned char padding[40];
 
   static constexpr size_t kBytes = size_t{64} << 10;
-  static constexpr uint32_t kCapacity =
-      static_cast<uint32_t>((kBytes - 64) / (sizeof(Event) + sizeof(EventOrder)));
+  static constexpr uint32_t kCapacity = static_cast<uint32_t>((kBytes - 64) / sizeof(Event));
 
-  // The records, then the orders, each in place order.
   Event* events() { return reinterpret_cast<Event*>(this + 1); }
-  EventOrder* orders() {
-    return reinterpret_cast<EventOrder*>(reinterpret_cast<unsigned char*>(this + 1) +
-                                         kCapacity * sizeof(Event));
-  }
 };
 static_assert(sizeof(EventChunk) == 64, "events follow the chunk header aligned");
 static_assert(EventChunk::kCapacity <= internal::kPlaceMask, "an event's place fits its index");
@@ -177,11 +173,6 @@ inline EventChunk* chunk_of(const Event* event) {
   return reinterpret_cast<EventChunk*>(reinterpret_cast<uintptr_t>(event) & ~(EventChunk::kBytes - 1));
 }
 }  // namespace internal
-
-inline EventOrder& Event::order() const {
-  EventChunk* chunk = internal::chunk_of(this);
-  return chunk->orders()[this - chunk->events()];
-}
 
 struct EventStore {
   EventChunk** chunks = nullptr;
@@ -267,9 +258,15 @@ inline Event* event_at(const Sequence* sequence, uint32_t index) {
   return sequence->store.chunks[index >> kChunkShift]->events() + (index & kPlaceMask);
 }
 
+// The event of an index, found from another event of the same sequence.
+inline Event* event_near(const Event* from, uint32_t index) {
+  if (index == kNoEvent) return nullptr;
+  return chunk_of(from)->chunks[index >> kChunkShift]->events() + (index & kPlaceMask);
+}
+
 inline Track* track_of(const Event* event) { return sequence_of(event)->tracks_by_slot[event->track_slot()]; }
 
-inline Event* next_in_track(const Event* event) { return event_at(sequence_of(event), event->next_in_track); }
+inline Event* next_in_track(const Event* event) { return event_near(event, event->next_in_track); }
 
 // Every change to a sequence's division values or track list, and to the
 // META events of its first track, ends here, so that the time index derived
