@@ -97,12 +97,32 @@ Event* event_get_next_in_track(Event* event) {
   return event != nullptr ? internal::event_near(event, event->next_in_track) : nullptr;
 }
 
+namespace {
+
+// The sequence order of a file of many tracks steps from track to track,
+// each track's events lying one after another in memory: a walk soon needs
+// the events that follow the one it reaches in its track. Asking for them
+// now lets the memory fetch them while the walk goes on elsewhere, instead
+// of one fetch at a time. A prefetch never faults, even past a chunk.
+Event* with_track_neighbours_fetched(Event* event) {
+#if defined(__GNUC__)
+  if (event != nullptr) __builtin_prefetch(event + 2);
+#endif
+  return event;
+}
+
+}  // namespace
+
 Event* event_get_previous_in_sequence(Event* event) {
-  return event != nullptr ? internal::event_near(event, event->in_sequence.previous) : nullptr;
+  return event != nullptr
+             ? with_track_neighbours_fetched(internal::event_near(event, event->in_sequence.previous))
+             : nullptr;
 }
 
 Event* event_get_next_in_sequence(Event* event) {
-  return event != nullptr ? internal::event_near(event, event->in_sequence.next) : nullptr;
+  return event != nullptr
+             ? with_track_neighbours_fetched(internal::event_near(event, event->in_sequence.next))
+             : nullptr;
 }
 
 Event* event_get_previous(Event* event) { return event_get_previous_in_track(event); }

@@ -66,14 +66,14 @@ struct TrackCursor {
   }
 };
 
-// The events are sorted by tick in spans of 2^15 ticks, a counting sort
+// The events are sorted by tick in spans of 2^13 ticks, a counting sort
 // without counts: in each span, the events of every tick are chained
 // together through their sequence links, track after track in number order,
 // each track's events in its order; the ticks that have events are marked in
 // a bitmap, and the chains of the marked ticks are then joined in tick order.
 // Everything a span touches stays in the processor's cache; the cost per
 // event does not grow with the number of tracks, as a merge's would.
-constexpr unsigned kSpanBits = 15;
+constexpr unsigned kSpanBits = 13;
 constexpr uint32_t kSpan = uint32_t{1} << kSpanBits;
 constexpr size_t kBitmapWords = kSpan / 64;
 
