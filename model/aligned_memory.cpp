@@ -4,25 +4,16 @@
 
 #if defined(_WIN32)
 #include <malloc.h>
-#elif defined(__linux__)
-#include <sys/mman.h>
 #endif
 
 namespace tactus::internal {
 
-void* allocate_aligned(size_t bytes, size_t alignment, bool large_pages) {
+void* allocate_aligned(size_t bytes, size_t alignment) {
 #if defined(_WIN32)
-  (void)large_pages;
   return _aligned_malloc(bytes, alignment);
 #else
   void* memory = nullptr;
-  if (posix_memalign(&memory, alignment, bytes) != 0) return nullptr;
-#if defined(__linux__) && defined(MADV_HUGEPAGE)
-  if (large_pages) madvise(memory, bytes, MADV_HUGEPAGE);
-#else
-  (void)large_pages;
-#endif
-  return memory;
+  return posix_memalign(&memory, alignment, bytes) == 0 ? memory : nullptr;
 #endif
 }
 

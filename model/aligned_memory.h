@@ -8,9 +8,8 @@
 namespace tactus::internal {
 
 // `bytes` aligned to `alignment` (a power of two, a multiple of the pointer
-// size); null when memory is exhausted. With `large_pages` the system is
-// asked to back the memory with huge pages where it does so on request.
-void* allocate_aligned(size_t bytes, size_t alignment, bool large_pages);
+// size); null when memory is exhausted.
+void* allocate_aligned(size_t bytes, size_t alignment);
 void free_aligned(void* memory);
 
 }  // namespace tactus::internal

@@ -15,7 +15,8 @@ namespace tactus::internal {
 namespace {
 
 // Small sequences take one chunk at a time; from the ninth chunk on, blocks
-// of 2 MiB, which the kernel may back with one huge page.
+// of 2 MiB. They are not offered to the kernel for huge pages, which would
+// make the unused rest of a sequence's last block resident.
 constexpr uint32_t kSingleChunks = 8;
 constexpr uint32_t kChunksPerLargeBlock = 32;
 constexpr size_t kLargeBlockBytes = kChunksPerLargeBlock * EventChunk::kBytes;
@@ -48,7 +49,7 @@ void* take_block(uint32_t chunks) {
   void* block = large ? kept_large_blocks.take() : kept_chunks.take();
   if (block != nullptr) return block;
   const size_t bytes = chunks * EventChunk::kBytes;
-  return allocate_aligned(bytes, large ? bytes : EventChunk::kBytes, large);
+  return allocate_aligned(bytes, large ? bytes : EventChunk::kBytes);
 }
 
 void give_back_block(void* block, uint32_t chunks) {

@@ -1,5 +1,5 @@
 // What the reference model does not show: null records, visits that change
-// the lists under way, the pool's list of byte owners.
+// the lists under way, the event store's list of buffer owners.
 #include <gtest/gtest.h>
 
 #include <vector>
@@ -114,7 +114,7 @@ TEST(Visits, SeeEveryEventPresentAtTheStartOnce) {
 
 // An event made and freed again and again reuses one place, listed as the
 // owner of its buffer each time: compaction keeps the list as short as ever.
-TEST(EventPool, RepeatedListingsOfOneOwnerAreCompacted) {
+TEST(EventStore, RepeatedListingsOfOneOwnerAreCompacted) {
   Sequence* sequence = sequence_new(1, DIVISION_PPQ, 96);
   Track* track = sequence_add_track(sequence);
   const unsigned char long_message[16] = {0xF0};
