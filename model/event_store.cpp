@@ -49,7 +49,7 @@ void* take_block(uint32_t chunks) {
   void* block = large ? kept_large_blocks.take() : kept_chunks.take();
   if (block != nullptr) return block;
   const size_t bytes = chunks * EventChunk::kBytes;
-  return allocate_aligned(bytes, large ? bytes : EventChunk::kBytes);
+  return allocate_aligned(bytes, EventChunk::kBytes);
 }
 
 void give_back_block(void* block, uint32_t chunks) {
