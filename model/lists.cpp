@@ -5,7 +5,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "model/pool.h"
+#include "model/records.h"
 
 namespace tactus::internal {
 namespace {
@@ -19,10 +19,76 @@ bool grow_meta_array(Track* track) {
   return true;
 }
 
+// Called before the event's tick changes: it is among the listed events of
+// its tick.
+void unlist_meta(Track* track, Event* event) {
+  if (track->metas_incomplete) return;
+  Event** end = track->metas + track->meta_count;
+  Event** place = std::lower_bound(track->metas, end, event->tick(),
+                                   [](const Event* listed, int32_t tick) { return listed->tick() < tick; });
+  while (place != end && *place != event) ++place;
+  if (place == end) return;
+  std::memmove(place, place + 1, static_cast<size_t>(end - place - 1) * sizeof(Event*));
+  --track->meta_count;
+}
+
+// The links of one of the two lists, so that both are kept by one piece of
+// code: the event's own pair, in its record or in its order.
+struct TrackLinks {
+  static uint32_t& next(Event* event) { return event->next_in_track; }
+  static uint32_t& previous(Event* event) { return event->previous_in_track; }
+};
+struct SequenceLinks {
+  static uint32_t& next(Event* event) { return event->order().next; }
+  static uint32_t& previous(Event* event) { return event->order().previous; }
+};
+
+template <typename Links>
+void link_after_last_not_later(const Sequence* sequence, Event* event, uint32_t index, uint32_t& first,
+                               uint32_t& last) {
+  const int32_t tick = event->tick();
+  uint32_t before = last;
+  Event* before_event = event_at(sequence, before);
+  while (before_event != nullptr && before_event->tick() > tick) {
+    before = Links::previous(before_event);
+    before_event = event_at(sequence, before);
+  }
+  const uint32_t after = before_event != nullptr ? Links::next(before_event) : first;
+  Links::previous(event) = before;
+  Links::next(event) = after;
+  if (before_event != nullptr) {
+    Links::next(before_event) = index;
+  } else {
+    first = index;
+  }
+  if (after != kNoEvent) {
+    Links::previous(event_at(sequence, after)) = index;
+  } else {
+    last = index;
+  }
+}
+
+template <typename Links>
+void unlink(const Sequence* sequence, Event* event, uint32_t& first, uint32_t& last) {
+  const uint32_t previous = Links::previous(event);
+  const uint32_t next = Links::next(event);
+  if (previous != kNoEvent) {
+    Links::next(event_at(sequence, previous)) = next;
+  } else {
+    first = next;
+  }
+  if (next != kNoEvent) {
+    Links::previous(event_at(sequence, next)) = previous;
+  } else {
+    last = previous;
+  }
+}
+
+}  // namespace
+
 // The array follows the track list, where a new event goes after every event
 // of tick <= its tick: in the array, at the upper bound of its tick.
-void list_meta(Event* event) {
-  Track* track = event->track;
+void list_meta(Track* track, Event* event) {
   if (track->metas_incomplete) return;
   if (track->meta_count == track->meta_capacity && !grow_meta_array(track)) {
     drop_meta_array(track);
@@ -31,30 +97,14 @@ void list_meta(Event* event) {
   Event** begin = track->metas;
   Event** end = begin + track->meta_count;
   Event** place = end;
-  if (begin != end && end[-1]->tick > event->tick) {
-    place = std::upper_bound(begin, end, event->tick,
-                             [](int32_t tick, const Event* listed) { return tick < listed->tick; });
+  if (begin != end && end[-1]->tick() > event->tick()) {
+    place = std::upper_bound(begin, end, event->tick(),
+                             [](int32_t tick, const Event* listed) { return tick < listed->tick(); });
   }
   std::memmove(place + 1, place, static_cast<size_t>(end - place) * sizeof(Event*));
   *place = event;
   ++track->meta_count;
 }
-
-// Called before the event's tick changes: it is among the listed events of
-// its tick.
-void unlist_meta(Event* event) {
-  Track* track = event->track;
-  if (track->metas_incomplete) return;
-  Event** end = track->metas + track->meta_count;
-  Event** place = std::lower_bound(track->metas, end, event->tick,
-                                   [](const Event* listed, int32_t tick) { return listed->tick < tick; });
-  while (place != end && *place != event) ++place;
-  if (place == end) return;
-  std::memmove(place, place + 1, static_cast<size_t>(end - place - 1) * sizeof(Event*));
-  --track->meta_count;
-}
-
-}  // namespace
 
 void drop_meta_array(Track* track) {
   std::free(track->metas);
@@ -65,90 +115,24 @@ void drop_meta_array(Track* track) {
 }
 
 void insert_event(Event* event) {
-  Track* track = event->track;
-  Sequence* sequence = track->sequence;
-  int32_t tick = event->tick;
+  Sequence* sequence = sequence_of(event);
+  Track* track = sequence->tracks_by_slot[event->track_slot()];
+  const uint32_t index = index_of(event);
   invalidate_time_index(event);
-
-  Event* before = track->last_event;
-  while (before != nullptr && before->tick > tick) before = before->previous_in_track;
-  Event* after = before != nullptr ? before->next_in_track : track->first_event;
-  event->previous_in_track = before;
-  event->next_in_track = after;
-  if (before != nullptr) {
-    before->next_in_track = event;
-  } else {
-    track->first_event = event;
-  }
-  if (after != nullptr) {
-    after->previous_in_track = event;
-  } else {
-    track->last_event = event;
-  }
-
-  before = sequence->last_event;
-  while (before != nullptr && before->tick > tick) before = before->previous_in_sequence;
-  after = before != nullptr ? before->next_in_sequence : sequence->first_event;
-  event->previous_in_sequence = before;
-  event->next_in_sequence = after;
-  if (before != nullptr) {
-    before->next_in_sequence = event;
-  } else {
-    sequence->first_event = event;
-  }
-  if (after != nullptr) {
-    after->previous_in_sequence = event;
-  } else {
-    sequence->last_event = event;
-  }
-
-  if (event->kind == META) list_meta(event);
-  if (tick > track->end_tick) track->end_tick = tick;
+  link_after_last_not_later<TrackLinks>(sequence, event, index, track->first_event, track->last_event);
+  link_after_last_not_later<SequenceLinks>(sequence, event, index, sequence->first_event,
+                                           sequence->last_event);
+  if (event->kind() == META) list_meta(track, event);
+  if (event->tick() > track->end_tick) track->end_tick = event->tick();
 }
 
 void detach_event(Event* event) {
-  Track* track = event->track;
-  Sequence* sequence = track->sequence;
+  Sequence* sequence = sequence_of(event);
+  Track* track = sequence->tracks_by_slot[event->track_slot()];
   invalidate_time_index(event);
-  if (event->kind == META) unlist_meta(event);
-
-  if (event->previous_in_track != nullptr) {
-    event->previous_in_track->next_in_track = event->next_in_track;
-  } else {
-    track->first_event = event->next_in_track;
-  }
-  if (event->next_in_track != nullptr) {
-    event->next_in_track->previous_in_track = event->previous_in_track;
-  } else {
-    track->last_event = event->previous_in_track;
-  }
-
-  if (event->previous_in_sequence != nullptr) {
-    event->previous_in_sequence->next_in_sequence = event->next_in_sequence;
-  } else {
-    sequence->first_event = event->next_in_sequence;
-  }
-  if (event->next_in_sequence != nullptr) {
-    event->next_in_sequence->previous_in_sequence = event->previous_in_sequence;
-  } else {
-    sequence->last_event = event->previous_in_sequence;
-  }
-}
-
-void append_event_to_track(Event* event) {
-  Track* track = event->track;
-  invalidate_time_index(event);
-  event->previous_in_track = track->last_event;
-  event->next_in_track = nullptr;
-  if (track->last_event != nullptr) {
-    track->last_event->next_in_track = event;
-  } else {
-    track->first_event = event;
-  }
-  track->last_event = event;
-  if (event->kind == META) list_meta(event);
-  if (event->tick > track->end_tick) track->end_tick = event->tick;
-  if (event->bytes != nullptr) list_buffer_owner(track->sequence, event);
+  if (event->kind() == META) unlist_meta(track, event);
+  unlink<TrackLinks>(sequence, event, track->first_event, track->last_event);
+  unlink<SequenceLinks>(sequence, event, sequence->first_event, sequence->last_event);
 }
 
 }  // namespace tactus::internal

@@ -9,8 +9,8 @@ namespace tactus {
 namespace {
 
 unsigned payload_byte(Event* event, int32_t index) {
-  if (event->bytes == nullptr || index >= event->word2) return 0;
-  return event->bytes[index];
+  if (event->bytes() == nullptr || index >= event->word2()) return 0;
+  return event->bytes()[index];
 }
 
 }  // namespace
@@ -36,11 +36,11 @@ int32_t time_signature_get_denominator(Event* event) {
 }
 
 const char* lyric_get_text(Event* event) {
-  return event_is_lyric(event) != 0 ? reinterpret_cast<const char*>(event->bytes) : nullptr;
+  return event_is_lyric(event) != 0 ? reinterpret_cast<const char*>(event->bytes()) : nullptr;
 }
 
 const char* marker_get_text(Event* event) {
-  return event_is_marker(event) != 0 ? reinterpret_cast<const char*>(event->bytes) : nullptr;
+  return event_is_marker(event) != 0 ? reinterpret_cast<const char*>(event->bytes()) : nullptr;
 }
 
 }  // namespace tactus

@@ -7,26 +7,26 @@ namespace tactus {
 namespace {
 
 int is_meta_numbered(Event* event, int32_t number) {
-  return event != nullptr && event->kind == META && event->word1 == number ? 1 : 0;
+  return event != nullptr && event->kind() == META && event->word1() == number ? 1 : 0;
 }
 
 }  // namespace
 
 int event_is_note(Event* event) {
-  return event != nullptr && (event->kind == NOTE_OFF || event->kind == NOTE_ON) ? 1 : 0;
+  return event != nullptr && (event->kind() == NOTE_OFF || event->kind() == NOTE_ON) ? 1 : 0;
 }
 
 int event_is_note_start(Event* event) {
-  return event != nullptr && event->kind == NOTE_ON && event->word3 > 0 ? 1 : 0;
+  return event != nullptr && event->kind() == NOTE_ON && event->word3() > 0 ? 1 : 0;
 }
 
 int event_is_note_end(Event* event) {
   if (event == nullptr) return 0;
-  return event->kind == NOTE_OFF || (event->kind == NOTE_ON && event->word3 == 0) ? 1 : 0;
+  return event->kind() == NOTE_OFF || (event->kind() == NOTE_ON && event->word3() == 0) ? 1 : 0;
 }
 
 int event_is_voice(Event* event) {
-  return event != nullptr && event->kind >= NOTE_OFF && event->kind <= PITCH_WHEEL ? 1 : 0;
+  return event != nullptr && event->kind() >= NOTE_OFF && event->kind() <= PITCH_WHEEL ? 1 : 0;
 }
 
 int event_is_tempo(Event* event) { return is_meta_numbered(event, internal::kTempoMeta); }

@@ -1,7 +1,8 @@
 // The Sequence record: creation, release, header values and its track list.
+#include <cstdlib>
 #include <new>
 
-#include "model/pool.h"
+#include "model/event_store.h"
 #include "model/records.h"
 #include "model/time_division.h"
 
@@ -55,7 +56,8 @@ int32_t sequence_free(Sequence* sequence) {
     delete track;
     track = next;
   }
-  internal::free_event_pool(&sequence->pool);
+  internal::free_event_store(sequence);
+  std::free(sequence->tracks_by_slot);
   internal::free_time_index(sequence->time_index);
   delete sequence;
   return 0;
@@ -126,18 +128,21 @@ Track* sequence_get_last_track(Sequence* sequence) {
 }
 
 Event* sequence_get_first_event(Sequence* sequence) {
-  return sequence != nullptr ? sequence->first_event : nullptr;
+  return sequence != nullptr ? internal::event_at(sequence, sequence->first_event) : nullptr;
 }
 
 Event* sequence_get_last_event(Sequence* sequence) {
-  return sequence != nullptr ? sequence->last_event : nullptr;
+  return sequence != nullptr ? internal::event_at(sequence, sequence->last_event) : nullptr;
 }
 
 Track* sequence_add_track(Sequence* sequence) {
   if (sequence == nullptr) return nullptr;
-  Track* track = new (std::nothrow)
-      Track{sequence, sequence->track_count, 0, sequence->last_track, nullptr, nullptr, nullptr};
+  Track* track = new (std::nothrow) Track{sequence, sequence->track_count, 0, sequence->last_track, nullptr};
   if (track == nullptr) return nullptr;
+  if (!internal::take_track_slot(sequence, track)) {
+    delete track;
+    return nullptr;
+  }
   if (sequence->last_track != nullptr) {
     sequence->last_track->next = track;
   } else {

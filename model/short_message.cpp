@@ -13,21 +13,21 @@ uint32_t low_byte(int32_t value) { return static_cast<uint32_t>(value) & 0xFFu; 
 
 uint32_t event_to_short_message(Event* event) {
   if (event_is_voice(event) == 0) return 0;
-  uint32_t status = (internal::status_of_kind(event->kind) | low_byte(event->word1)) & 0xFFu;
+  uint32_t status = (internal::status_of_kind(event->kind()) | low_byte(event->word1())) & 0xFFu;
   uint32_t first = 0;
   uint32_t second = 0;
-  switch (event->kind) {
+  switch (event->kind()) {
     case PROGRAM_CHANGE:
     case CHANNEL_PRESSURE:
-      first = low_byte(event->word2);
+      first = low_byte(event->word2());
       break;
     case PITCH_WHEEL:
-      first = static_cast<uint32_t>(event->word2) & 0x7Fu;
-      second = (static_cast<uint32_t>(event->word2) >> 7) & 0xFFu;
+      first = static_cast<uint32_t>(event->word2()) & 0x7Fu;
+      second = (static_cast<uint32_t>(event->word2()) >> 7) & 0xFFu;
       break;
     default:
-      first = low_byte(event->word2);
-      second = low_byte(event->word3);
+      first = low_byte(event->word2());
+      second = low_byte(event->word3());
       break;
   }
   return status | first << 8 | second << 16;

@@ -1,4 +1,6 @@
 // The Track record: its place and number in the track list, and its end tick.
+#include <algorithm>
+#include <cstdlib>
 #include <new>
 
 #include "model/records.h"
@@ -11,6 +13,35 @@ void shift_numbers_from(Track* track, int32_t by) {
 }
 
 }  // namespace
+
+namespace internal {
+
+// Freed slots are few (tracks are rarely freed), so the lowest is searched
+// for; a sequence read from a file fills its slots in order.
+bool take_track_slot(Sequence* sequence, Track* track) {
+  uint32_t slot = 0;
+  while (slot < sequence->slot_count && sequence->tracks_by_slot[slot] != nullptr) ++slot;
+  if (slot == sequence->slot_count) {
+    if (slot == kMaxTrackSlots) return false;
+    if (slot == sequence->slot_capacity) {
+      const uint32_t capacity = slot == 0 ? 16 : std::min(slot * 2, kMaxTrackSlots);
+      void* slots = std::realloc(sequence->tracks_by_slot, capacity * sizeof(Track*));
+      if (slots == nullptr) return false;
+      sequence->tracks_by_slot = static_cast<Track**>(slots);
+      sequence->slot_capacity = capacity;
+    }
+    ++sequence->slot_count;
+  }
+  sequence->tracks_by_slot[slot] = track;
+  track->slot = slot;
+  return true;
+}
+
+void give_back_track_slot(Sequence* sequence, Track* track) {
+  sequence->tracks_by_slot[track->slot] = nullptr;
+}
+
+}  // namespace internal
 
 int32_t track_free(Track* track) {
   if (track == nullptr) return -1;
@@ -30,13 +61,14 @@ int32_t track_free(Track* track) {
   }
   // Every event goes: none needs finding in the META array first.
   internal::drop_meta_array(track);
-  Event* event = track->first_event;
+  Event* event = internal::event_at(sequence, track->first_event);
   while (event != nullptr) {
-    Event* next = event->next_in_track;
+    Event* next = internal::event_at(sequence, event->next_in_track);
     internal::detach_event(event);
     internal::release_event(sequence, event);
     event = next;
   }
+  internal::give_back_track_slot(sequence, track);
   delete track;
   return 0;
 }
@@ -49,7 +81,8 @@ int32_t track_get_end_tick(Track* track) { return track != nullptr ? track->end_
 
 int32_t track_set_end_tick(Track* track, int32_t tick) {
   if (track == nullptr) return -1;
-  if (track->last_event != nullptr && tick < track->last_event->tick) return -1;
+  Event* last = internal::event_at(track->sequence, track->last_event);
+  if (last != nullptr && tick < last->tick()) return -1;
   track->end_tick = tick;
   return 0;
 }
@@ -57,9 +90,12 @@ int32_t track_set_end_tick(Track* track, int32_t tick) {
 Track* track_new_before(Track* track) {
   if (track == nullptr) return nullptr;
   Sequence* sequence = track->sequence;
-  Track* added =
-      new (std::nothrow) Track{sequence, track->number, 0, track->previous, track, nullptr, nullptr};
+  Track* added = new (std::nothrow) Track{sequence, track->number, 0, track->previous, track};
   if (added == nullptr) return nullptr;
+  if (!internal::take_track_slot(sequence, added)) {
+    delete added;
+    return nullptr;
+  }
   if (track->previous != nullptr) {
     track->previous->next = added;
   } else {
@@ -76,8 +112,12 @@ Track* track_get_previous(Track* track) { return track != nullptr ? track->previ
 
 Track* track_get_next(Track* track) { return track != nullptr ? track->next : nullptr; }
 
-Event* track_get_first_event(Track* track) { return track != nullptr ? track->first_event : nullptr; }
+Event* track_get_first_event(Track* track) {
+  return track != nullptr ? internal::event_at(track->sequence, track->first_event) : nullptr;
+}
 
-Event* track_get_last_event(Track* track) { return track != nullptr ? track->last_event : nullptr; }
+Event* track_get_last_event(Track* track) {
+  return track != nullptr ? internal::event_at(track->sequence, track->last_event) : nullptr;
+}
 
 }  // namespace tactus

@@ -60,6 +60,11 @@ class ByteSource {
     return size_ < end ? size_ : end;
   }
 
+  // The bytes available so far (all of them over memory), for loops that
+  // walk them directly; valid until the next read that fills the buffer.
+  const unsigned char* bytes() const noexcept { return data_; }
+  size_t size() const noexcept { return size_; }
+
   // Set when a buffer could not grow: the bytes seen so far are incomplete.
   bool out_of_memory() const noexcept { return out_of_memory_; }
 

@@ -1,8 +1,9 @@
 #include "smf/track_reader.h"
 
-#include <cstdlib>
+#include <algorithm>
 #include <cstring>
 
+#include "model/event_appender.h"
 #include "model/midi_messages.h"
 #include "smf/track_remarks.h"
 
@@ -21,6 +22,7 @@ enum class MessageResult {
 struct TrackCursor {
   ByteSource& source;
   Track* track;
+  EventAppender& appender;
   TrackRemarks* remarks;  // null unless the caller asked for remarks
   int32_t tick;
   unsigned status;   // the status of the message being read
@@ -55,16 +57,6 @@ int32_t advance_tick(int32_t tick, uint32_t delta) noexcept {
   return sum > INT32_MAX ? INT32_MAX : static_cast<int32_t>(sum);
 }
 
-// An event at the cursor's tick, not yet linked anywhere.
-Event* new_event(const TrackCursor& cursor, int32_t kind) noexcept {
-  Event* event = allocate_event(cursor.track->sequence);
-  if (event == nullptr) return nullptr;
-  event->track = cursor.track;
-  event->tick = cursor.tick;
-  event->kind = kind;
-  return event;
-}
-
 // Marked inline: both reading loops call it, and the plain one must have it
 // inlined, as nearly every event of a file is a channel message.
 inline MessageResult read_channel_message(TrackCursor& cursor) noexcept {
@@ -72,41 +64,37 @@ inline MessageResult read_channel_message(TrackCursor& cursor) noexcept {
   const unsigned data_count = data_bytes_of_kind(kind);
   const unsigned char* data;
   if (!cursor.source.read_block(data_count, data)) return MessageResult::kFileEnds;
-  Event* event = new_event(cursor, kind);
+  Event* event = cursor.appender.append(cursor.tick, kind);
   if (event == nullptr) return MessageResult::kOutOfMemory;
-  event->word1 = static_cast<int32_t>(cursor.status & 0x0F);
+  event->set_word1(static_cast<int32_t>(cursor.status & 0x0F));
   if (kind == PITCH_WHEEL) {
-    event->word2 = data[0] | data[1] << 7;
+    event->set_word2(data[0] | data[1] << 7);
+    event->set_word3(0);
   } else {
-    event->word2 = data[0];
-    if (data_count == 2) event->word3 = data[1];
+    event->set_word2(data[0]);
+    event->set_word3(data_count == 2 ? data[1] : 0);
   }
-  append_event_to_track(event);
   return MessageResult::kRead;
 }
 
 MessageResult read_sysex_message(TrackCursor& cursor) noexcept {
   uint32_t count;
   if (!read_variable_quantity(cursor.source, count)) return MessageResult::kFileEnds;
-  // The event's byte count, count + 1, is a signed 32-bit value. Buffers
-  // are malloc'ed: the model releases them with free().
+  // The event's byte count, count + 1, is a signed 32-bit value.
   const unsigned char* data;
   if (count >= INT32_MAX || !cursor.source.read_block(count, data)) {
     if (cursor.remarks != nullptr) cursor.remarks->length_not_followed("system-exclusive", count);
     return MessageResult::kLengthNotFollowed;
   }
-  auto* bytes = static_cast<unsigned char*>(std::malloc(size_t{count} + 1));
+  Event* event = cursor.appender.append(cursor.tick, SYSEX);
+  if (event == nullptr) return MessageResult::kOutOfMemory;
+  // Until it has bytes the event stands as one with none, inline.
+  event->packed |= Event::kInlineBit;
+  event->data[0] = 0;
+  unsigned char* bytes = reserve_event_bytes(event, static_cast<int32_t>(count) + 1, size_t{count} + 1);
   if (bytes == nullptr) return MessageResult::kOutOfMemory;
   bytes[0] = static_cast<unsigned char>(cursor.status);
   if (count > 0) std::memcpy(bytes + 1, data, count);
-  Event* event = new_event(cursor, SYSEX);
-  if (event == nullptr) {
-    std::free(bytes);
-    return MessageResult::kOutOfMemory;
-  }
-  event->word1 = static_cast<int32_t>(count) + 1;
-  event->bytes = bytes;
-  append_event_to_track(event);
   return MessageResult::kRead;
 }
 
@@ -123,23 +111,20 @@ MessageResult read_meta_event(TrackCursor& cursor) noexcept {
     return MessageResult::kLengthNotFollowed;
   }
   if (number == kEndOfTrackMeta) {
-    // Never refused: no event of the track stands beyond the running tick.
-    track_set_end_tick(cursor.track, cursor.tick);
+    // No event of the track stands beyond the running tick.
+    cursor.track->end_tick = cursor.tick;
     return MessageResult::kEndOfTrack;
   }
-  auto* payload = static_cast<unsigned char*>(std::malloc(size_t{length} + 1));
+  Event* event = cursor.appender.append(cursor.tick, META);
+  if (event == nullptr) return MessageResult::kOutOfMemory;
+  event->packed |= Event::kInlineBit;
+  event->data[0] = number;
+  event->data[1] = 0;
+  event->data[2] = 0;
+  cursor.appender.meta_appended(event);
+  unsigned char* payload = reserve_event_bytes(event, number, length);
   if (payload == nullptr) return MessageResult::kOutOfMemory;
   if (length > 0) std::memcpy(payload, data, length);
-  payload[length] = 0;
-  Event* event = new_event(cursor, META);
-  if (event == nullptr) {
-    std::free(payload);
-    return MessageResult::kOutOfMemory;
-  }
-  event->word1 = number;
-  event->word2 = static_cast<int32_t>(length);
-  event->bytes = payload;
-  append_event_to_track(event);
   return MessageResult::kRead;
 }
 
@@ -206,17 +191,99 @@ bool read_events(TrackCursor& cursor, uint64_t chunk_end) noexcept {
   return true;
 }
 
+// The plain load's loop over channel messages, which are nearly every event
+// of a file: the delta time and the message are read through a local
+// pointer without a bound check per byte wherever eight bytes are left, and
+// the event is appended inline. Anything else (meta and system-exclusive
+// events, system messages, a data byte with no channel status to repeat, a
+// delta time of more than four bytes, the last bytes of the file) is read as
+// one message of the general reading, after which the loop goes on.
+bool read_events_plain(TrackCursor& cursor, uint64_t chunk_end) noexcept {
+  ByteSource& source = cursor.source;
+  EventAppender& appender = cursor.appender;
+  constexpr uint64_t kLongestFastMessage = 8;  // four delta bytes, status, two data bytes, and one more
+  source.size_up_to(chunk_end + kLongestFastMessage);
+  while (source.position() < chunk_end) {
+    const unsigned char* const base = source.bytes();
+    const uint64_t available = source.size();
+    const uint64_t stop =
+        available >= kLongestFastMessage ? std::min(chunk_end, available - kLongestFastMessage + 1) : 0;
+    const unsigned char* p = base + source.position();
+    const unsigned char* const fast_end = source.position() < stop ? base + stop : p;
+    int32_t tick = cursor.tick;
+    unsigned running = cursor.running;
+    AppendPlace place = appender.place();
+    while (p < fast_end) {
+      const unsigned char* const start = p;
+      uint32_t delta = *p++;
+      if (delta & 0x80u) {
+        delta &= 0x7Fu;
+        unsigned byte;
+        int more = 3;
+        do {
+          byte = *p++;
+          delta = delta << 7 | (byte & 0x7Fu);
+        } while ((byte & 0x80u) && --more > 0);
+        if (byte & 0x80u) {
+          p = start;
+          break;
+        }
+      }
+      unsigned status = *p;
+      if (status & 0x80u) {
+        if (status >= 0xF0u) {
+          p = start;
+          break;
+        }
+        running = status;
+        ++p;
+      } else if (is_channel_status(running)) {
+        status = running;
+      } else {
+        p = start;
+        break;
+      }
+      tick = advance_tick(tick, delta);
+      const auto kind = static_cast<int32_t>((status >> 4) - 8);
+      Event* event = appender.append(place, tick, kind);
+      if (event == nullptr) {
+        appender.set_place(place);
+        return false;
+      }
+      const unsigned first = p[0];
+      const unsigned second = p[1];
+      // Program change (0xC0) and channel pressure (0xD0) carry one byte.
+      const bool two_bytes = (status & 0xE0u) != 0xC0u;
+      p += two_bytes ? 2 : 1;
+      event->set_word1(static_cast<int32_t>(status & 0x0Fu));
+      event->set_word2(static_cast<int32_t>(kind == PITCH_WHEEL ? first | second << 7 : first));
+      event->set_word3(static_cast<int32_t>(two_bytes && kind != PITCH_WHEEL ? second : 0));
+    }
+    appender.set_place(place);
+    cursor.tick = tick;
+    cursor.running = running;
+    source.seek(static_cast<uint64_t>(p - base));
+    if (source.position() >= chunk_end) break;
+    const MessageResult result = read_next_message<false>(cursor);
+    if (result == MessageResult::kOutOfMemory) return false;
+    if (result != MessageResult::kRead) return true;
+  }
+  return true;
+}
+
 }  // namespace
 
 bool read_track_events(ByteSource& source, Track* track, uint64_t chunk_end) noexcept {
-  TrackCursor cursor{source, track, nullptr, 0, 0, 0};
-  return read_events<false>(cursor, chunk_end);
+  EventAppender appender(track);
+  TrackCursor cursor{source, track, appender, nullptr, 0, 0, 0};
+  return read_events_plain(cursor, chunk_end);
 }
 
 bool read_track_events_with_remarks(ByteSource& source, Track* track, uint64_t chunk_end,
                                     Remarks& remarks) noexcept {
   TrackRemarks track_remarks(remarks, source, track->number, chunk_end);
-  TrackCursor cursor{source, track, &track_remarks, 0, 0, 0};
+  EventAppender appender(track);
+  TrackCursor cursor{source, track, appender, &track_remarks, 0, 0, 0};
   return read_events<true>(cursor, chunk_end);
 }
 

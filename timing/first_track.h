@@ -31,21 +31,21 @@ class FirstTrackMetas {
       listed_ = track->metas;
       listed_end_ = track->metas + track->meta_count;
     } else {
-      event_ = track->first_event;
+      event_ = event_at(sequence, track->first_event);
     }
   }
 
   // The next one; null after the last.
   Event* next() {
     if (from_array_) {
-      while (listed_ != listed_end_ && (*listed_)->word1 != number_) ++listed_;
+      while (listed_ != listed_end_ && (*listed_)->word1() != number_) ++listed_;
       return listed_ != listed_end_ ? *listed_++ : nullptr;
     }
     // A first track may hold every event of a file: no call per event.
-    while (event_ != nullptr && (event_->kind != META || event_->word1 != number_))
-      event_ = event_->next_in_track;
+    while (event_ != nullptr && (event_->kind() != META || event_->word1() != number_))
+      event_ = next_in_track(event_);
     Event* found = event_;
-    if (event_ != nullptr) event_ = event_->next_in_track;
+    if (event_ != nullptr) event_ = next_in_track(event_);
     return found;
   }
 

@@ -8,7 +8,19 @@
 // Conventions: a null record, or an event of the wrong kind for a typed
 // accessor, gives -1 (integers), -1.0 (floats) or null (records, buffers,
 // texts) and changes nothing. Setters return 0 on success; predicates 1 or 0.
-// Bytes and texts handed in are copied. Nothing here prints or throws.
+// Bytes and texts handed in are copied. Nothing here prints or throws. An
+// operation that needs memory and cannot have it fails the same way (null
+// or -1) and changes nothing.
+//
+// Threads: a Sequence with everything in it is used by one thread at a
+// time; different sequences may be used on different threads at once.
+//
+// Memory: an event costs 36 bytes, a system-exclusive message of more than
+// 11 bytes or a meta payload of more than 8 bytes (or with a number beyond
+// 255) its length and a few bytes more. The event memory of a freed sequence
+// (up to 66 MiB) is kept for the next sequences of the thread that freed it,
+// so that loading file after file does not wait for fresh memory; it is
+// released when that thread ends.
 #ifndef TACTUS_MODEL_H
 #define TACTUS_MODEL_H
 
@@ -79,7 +91,8 @@ TACTUS_API Track* sequence_get_last_track(Sequence* sequence);
 // First and last event of the whole sequence, in tick order.
 TACTUS_API Event* sequence_get_first_event(Sequence* sequence);
 TACTUS_API Event* sequence_get_last_event(Sequence* sequence);
-// Appends a new empty track numbered after the last one.
+// Appends a new empty track numbered after the last one. Null when memory
+// is exhausted or the sequence holds 16,777,215 tracks, the most it can.
 TACTUS_API Track* sequence_add_track(Sequence* sequence);
 // The track numbered `number`; with `create` set, missing tracks up to it
 // are appended. Null for a negative number or a missing track without create.
@@ -204,6 +217,7 @@ TACTUS_API unsigned char* sysex_get_data(Event* event);
 TACTUS_API int32_t sysex_set_data(Event* event, int32_t count, const unsigned char* bytes);
 
 TACTUS_API int32_t meta_get_number(Event* event);
+// Any number is kept as given; -1 also when memory is exhausted.
 TACTUS_API int32_t meta_set_number(Event* event, int32_t number);
 // The payload, always followed by a 0 byte not counted in its length. Change
 // it with meta_set_data: the time conversions do not notice bytes changed in

@@ -1,5 +1,5 @@
 // What the reference model does not show: null records, visits that change
-// the lists under way, the pool's list of byte owners.
+// the lists under way, the event store's list of buffer owners.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -161,12 +161,13 @@ TEST(MetaText, ValidUtf8IsKeptAnythingElseReadsAsWindows1252InWholeCharacters) {
 }
 
 // An event made and freed again and again reuses one place, listed as the
-// owner of its bytes each time: compaction keeps the list as short as ever.
-TEST(EventPool, RepeatedListingsOfOneOwnerAreCompacted) {
+// owner of its buffer each time: compaction keeps the list as short as ever.
+TEST(EventStore, RepeatedListingsOfOneOwnerAreCompacted) {
   Sequence* sequence = sequence_new(1, DIVISION_PPQ, 96);
   Track* track = sequence_add_track(sequence);
-  for (int i = 0; i < 1000; ++i) event_free(sysex_new(track, 0, 1, kEnd));
-  EXPECT_EQ(sequence->pool.owner_capacity, 64u);
+  const unsigned char long_message[16] = {0xF0};
+  for (int i = 0; i < 1000; ++i) event_free(sysex_new(track, 0, 16, long_message));
+  EXPECT_EQ(sequence->store.owner_capacity, 64u);
   sequence_free(sequence);
 }
 

@@ -113,6 +113,9 @@ class ReferenceModel : public ::testing::Test {
   int32_t tick() { return below(20) == 0 ? pick({INT32_MIN, INT32_MAX}) : below(12) * 10 - 20; }
   // Few values, so that notes find partners and velocities are often 0.
   int32_t value() { return below(10) == 0 ? pick({-1, 255, 16383, 70000}) : below(4); }
+  // Counts for sysex bytes and meta payloads: mostly a few, now and then
+  // around the longest that an event holds inline (8 and 11).
+  int32_t count() { return below(4) == 0 ? 7 + below(7) : below(6) - 1; }
   Bytes bytes(int32_t count) {
     Bytes made(static_cast<size_t>(std::max(count, 0)));
     made.reserve(1);  // an empty buffer still has an address: only a missing one is none
@@ -138,7 +141,7 @@ class ReferenceModel : public ::testing::Test {
   // stray top byte. The bytes of a sysex or a meta event may be missing (refused unless a meta event has
   // none); they are copied in, as the caller's buffer is overwritten afterwards.
   void create(int32_t kind, int32_t number) {
-    const int32_t at = tick(), a = value(), b = value(), c = value(), count = below(6) - 1;
+    const int32_t at = tick(), a = value(), b = value(), c = value(), count = this->count();
     Bytes given = bytes(count);
     const unsigned char* data = below(6) == 0 ? nullptr : given.data();
     if (kind < SYSEX) {
@@ -218,7 +221,7 @@ class ReferenceModel : public ::testing::Test {
     const bool sysex = below(2) == 0;
     unsigned char* own = sysex ? sysex_get_data(event) : meta_get_data(event);
     const int32_t own_count = sysex ? sysex_get_data_length(event) : meta_get_data_length(event);
-    Bytes given = bytes(below(4));
+    Bytes given = bytes(count());
     const unsigned char* data = below(3) == 0 ? nullptr : given.data();
     if (below(2) == 0 && own_count >= 1) {
       given.assign(own + 1, own + own_count);

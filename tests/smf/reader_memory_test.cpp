@@ -26,12 +26,17 @@ void* held(void* block) {
 extern "C" {
 void* __libc_malloc(size_t size);
 void* __libc_realloc(void* block, size_t size);
+void* __libc_memalign(size_t alignment, size_t size);
 void __libc_free(void* block);
 
 void* malloc(size_t size) { return held(refuse_allocation() ? nullptr : __libc_malloc(size)); }
 void* realloc(void* block, size_t size) {
   if (block == nullptr) return malloc(size);
   return refuse_allocation() ? nullptr : __libc_realloc(block, size);
+}
+int posix_memalign(void** block, size_t alignment, size_t size) {
+  *block = held(refuse_allocation() ? nullptr : __libc_memalign(alignment, size));
+  return *block != nullptr ? 0 : 12;  // ENOMEM
 }
 void free(void* block) {
   blocks_held -= block != nullptr;
