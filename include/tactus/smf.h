@@ -55,7 +55,8 @@ enum LoadRemark : int32_t {
   REMARK_RUNNING_STATUS = 11,      // running status across or of a meta or sysex event
   REMARK_SYSTEM_MESSAGE = 12,      // a system common or real-time message: skipped
   REMARK_BYTES_AFTER_CHUNKS = 13,  // bytes after the last chunk: not read
-  REMARK_RIFF_SIZE = 14            // a RIFF or "data" size that disagrees with the file
+  REMARK_RIFF_SIZE = 14,           // a RIFF or "data" size that disagrees with the file
+  REMARK_DATA_ABOVE_127 = 15       // a channel message's data byte above 127: kept as it stands
 };
 
 // Receives one remark: `offset` is the byte offset in the file where it

@@ -5,9 +5,11 @@
 #include "tests/smf/smf_test.h"
 
 #ifdef __linux__
+#include <fcntl.h>
 #include <linux/filter.h>
 #include <linux/seccomp.h>
 #include <signal.h>
+#include <sys/mount.h>
 #include <sys/prctl.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -17,15 +19,32 @@
 #include <sys/xattr.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstddef>
+#include <cstring>
 #include <tuple>
+#include <utility>
 
-// Every file and folder a save syncs, seen through the C library's fsync.
+// Every file and folder a save syncs, seen through the C library's fsync; a folder's sync fails with
+// `folder_sync_error` while it is set.
 std::set<ino_t> synced_files;
+int folder_sync_error = 0;
 extern "C" int fsync(int descriptor) {
   struct stat status {};
   if (fstat(descriptor, &status) == 0) synced_files.insert(status.st_ino);
+  if (folder_sync_error != 0 && S_ISDIR(status.st_mode)) return errno = folder_sync_error, -1;
   return static_cast<int>(syscall(SYS_fsync, descriptor));
+}
+
+// A symbolic link that is turned to "other.mid" once the C library's readlink has read it.
+std::string link_to_turn;
+extern "C" ssize_t readlink(const char* path, char* buffer, size_t size) {
+  const auto length = static_cast<ssize_t>(syscall(SYS_readlinkat, AT_FDCWD, path, buffer, size));
+  if (!link_to_turn.empty() && path == link_to_turn) {
+    std::filesystem::remove(path);
+    std::filesystem::create_symlink("other.mid", std::exchange(link_to_turn, ""));
+  }
+  return length;
 }
 #endif
 
@@ -75,8 +94,11 @@ TEST(WriterBytes, EachEventAsTheFileHoldsIt) {
   EXPECT_EQ(saved_bytes(load(file).get()), file.data());
 }
 
-// Values the file cannot hold and names that cannot be written: -1, and the
-// old file byte for byte, nothing else left.
+// The errno of a save that fails; 0 if it succeeds.
+#define SAVE_ERROR(save) (errno = 0, (save) == 0 ? 0 : errno)
+
+// Values the file cannot hold and names that cannot be written: -1 with errno set, and the old file byte for
+// byte, nothing else left.
 TEST(WriterRefusals, ValuesTheFileCannotHoldWriteNothing) {
   ScratchDirectory directory;
   const std::string old_file = directory.file("old.mid");
@@ -92,20 +114,24 @@ TEST(WriterRefusals, ValuesTheFileCannotHoldWriteNothing) {
   EXPECT_EQ(saved_bytes(most.get()).size(), 14u + 21u + 0xFFFEu * 12u);
   sequence_add_track(most.get());  // one more than the header counts
   expect_guards({
-      GUARD(save_changed([](Sequence* s) { note_on_new(sequence_get_first_track(s), -1, 0, 60, 100); }), -1),
-      GUARD(save_changed(
-                [](Sequence* s) { note_on_new(sequence_get_first_track(s), 480 + (1 << 28), 0, 60, 0); }),
-            -1),
-      GUARD(save_changed([](Sequence* s) { track_set_end_tick(sequence_add_track(s), 1 << 28); }), -1),
-      GUARD(save_changed([](Sequence* s) { track_set_end_tick(sequence_add_track(s), -10); }), -1),
-      GUARD(save_changed([](Sequence* s) { sequence_set_division_type(s, -1); }), -1),
-      GUARD(save_changed([](Sequence* s) { sequence_set_division_type(s, 5); }), -1),
-      GUARD(sequence_save(most.get(), old_file.c_str()), -1),
-      GUARD(sequence_save(most.get(), directory.file("new.mid").c_str()), -1),
-      GUARD(sequence_save(nullptr, old_file.c_str()), -1),
-      GUARD(sequence_save(most.get(), nullptr), -1),
-      GUARD(sequence_save(small.get(), TempFile::unique_path("no/such.mid").c_str()), -1),
-      GUARD(sequence_save(small.get(), fs::temp_directory_path().string().c_str()), -1),
+      GUARD(SAVE_ERROR(
+                save_changed([](Sequence* s) { note_on_new(sequence_get_first_track(s), -1, 0, 60, 1); })),
+            EINVAL),
+      GUARD(SAVE_ERROR(save_changed(
+                [](Sequence* s) { note_on_new(sequence_get_first_track(s), 480 + (1 << 28), 0, 60, 0); })),
+            EINVAL),
+      GUARD(SAVE_ERROR(save_changed([](Sequence* s) { track_set_end_tick(sequence_add_track(s), 1 << 28); })),
+            EINVAL),
+      GUARD(SAVE_ERROR(save_changed([](Sequence* s) { track_set_end_tick(sequence_add_track(s), -10); })),
+            EINVAL),
+      GUARD(SAVE_ERROR(save_changed([](Sequence* s) { sequence_set_division_type(s, -1); })), EINVAL),
+      GUARD(SAVE_ERROR(save_changed([](Sequence* s) { sequence_set_division_type(s, 5); })), EINVAL),
+      GUARD(SAVE_ERROR(sequence_save(most.get(), old_file.c_str())), EINVAL),
+      GUARD(SAVE_ERROR(sequence_save(most.get(), directory.file("new.mid").c_str())), EINVAL),
+      GUARD(SAVE_ERROR(sequence_save(nullptr, old_file.c_str())), EINVAL),
+      GUARD(SAVE_ERROR(sequence_save(most.get(), nullptr)), EINVAL),
+      GUARD(SAVE_ERROR(sequence_save(small.get(), TempFile::unique_path("no/such.mid").c_str())), ENOENT),
+      GUARD(SAVE_ERROR(sequence_save(small.get(), fs::temp_directory_path().string().c_str())), EISDIR),
   });
   EXPECT_EQ(read_file(old_file), kOld);
   EXPECT_EQ(directory.entries(), std::set<std::string>{"old.mid"});
@@ -115,10 +141,14 @@ TEST(WriterRefusals, ValuesTheFileCannotHoldWriteNothing) {
 enum Conditions { kAsIs = 0, kAsNobody = 1, kFullDisk = 2, kNoChanges = 4 };
 enum Link { kNone, kSymbolic, kHard };
 
-// A save here, or in a child as nobody (if root), with a size limit for a full
-// disk, or refused changes of owner and attributes; -2 if these failed.
+// 0 for a save that succeeded, else its errno (ENOMSG if it set none).
+int error_of(int32_t result) { return result == 0 ? 0 : errno == 0 ? ENOMSG : errno; }
+
+// A save here, or in a child as nobody (if root), with a file size limit, or refused changes of owner and
+// attributes; -2 if these failed or the child was killed.
 int save_as(Sequence* sequence, const std::string& path, int conditions) {
-  if (conditions == kAsIs) return sequence_save(sequence, path.c_str());
+  errno = 0;
+  if (conditions == kAsIs) return error_of(sequence_save(sequence, path.c_str()));
   const pid_t child = fork();
   if (child == 0) {
     const rlimit limit{4096, 4096};
@@ -130,16 +160,15 @@ int save_as(Sequence* sequence, const std::string& path, int conditions) {
                            BPF_STMT(BPF_RET | BPF_K, SECCOMP_RET_ERRNO | EPERM)};
     const sock_fprog filter{sizeof rules / sizeof rules[0], rules};
     const bool ready =
-        (!(conditions & kFullDisk) ||
-         (signal(SIGXFSZ, SIG_IGN) != SIG_ERR && setrlimit(RLIMIT_FSIZE, &limit) == 0)) &&
+        (!(conditions & kFullDisk) || setrlimit(RLIMIT_FSIZE, &limit) == 0) &&
         (!(conditions & kNoChanges) || (prctl(PR_SET_NO_NEW_PRIVS, 1, 0, 0, 0) == 0 &&
                                         prctl(PR_SET_SECCOMP, SECCOMP_MODE_FILTER, &filter) == 0)) &&
         (!(conditions & kAsNobody) || geteuid() != 0 || (setgid(65534) == 0 && setuid(65534) == 0));
-    _exit(!ready ? 2 : sequence_save(sequence, path.c_str()) == 0 ? 0 : 1);
+    _exit(!ready ? 255 : error_of(sequence_save(sequence, path.c_str())));
   }
   int status = 0;
   waitpid(child, &status, 0);
-  return WIFEXITED(status) && WEXITSTATUS(status) < 2 ? -WEXITSTATUS(status) : -2;
+  return WIFEXITED(status) && WEXITSTATUS(status) != 255 ? WEXITSTATUS(status) : -2;
 }
 
 struct stat status_of(const std::string& path) {
@@ -153,32 +182,34 @@ std::string attribute(const std::string& path, const char* name) {
   return getxattr(path.c_str(), name, value, sizeof value - 1) < 0 ? "none" : value;
 }
 
-// A save keeps the old file's mode, owner, group, attributes and names; one that cannot be complete (a full
-// disk) changes nothing. It replaces the file by one written under a free name beside it, unless that would
-// cut the file off its other names, owner or attributes, or the folder is closed.
-TEST(WriterReplacement, ASaveKeepsWhatTheOldFileWas) {
-  const struct {
-    const char* name;
-    int folder, mode;  // permissions
-    bool nobody_owns;  // the old file, in the caller's group; else the caller owns it
-    Link link;         // through which the save goes, if any
-    bool attributes;   // two on the old file
-    int as, result;
-    bool replaced;
-  } rows[] = {
-      {"another's file", 0777, 0640, true, kSymbolic, true, kAsIs, 0, true},
-      {"read-only file", 0777, 0444, true, kSymbolic, true, kAsNobody, -1, false},
-      {"changes of owner refused", 0755, 0644, false, kNone, false, kNoChanges, 0, true},
-      {"hard link", 0755, 0666, false, kHard, true, kAsIs, 0, false},
-      {"owner not the caller", 0777, 0666, false, kNone, true, kAsNobody, 0, false},
-      {"closed folder", 0755, 0666, true, kNone, true, kAsNobody, 0, false},
-      {"attributes not kept", 0755, 0666, false, kNone, true, kNoChanges, 0, false},
-  };
+const struct ReplacementRow {
+  const char* name;
+  int folder, mode;  // permissions
+  bool nobody_owns;  // the old file, with nobody's group; else the caller owns it
+  Link link;         // through which the save goes, if any
+  bool attributes;   // two on the old file
+  int as, error;
+  bool replaced;
+} kReplacementRows[] = {
+    {"changes of owner refused", 0755, 0644, false, kNone, false, kNoChanges, 0, true},
+    {"hard link", 0755, 0666, false, kHard, true, kAsIs, 0, false},
+    {"attributes not kept", 0755, 0666, false, kNone, true, kNoChanges, 0, false},
+    {"another's file", 0777, 0640, true, kSymbolic, true, kAsIs, 0, true},
+    {"set-ID bits", 0777, 06775, true, kNone, false, kAsNobody, 0, true},
+    {"read-only file", 0777, 0444, true, kSymbolic, true, kAsNobody, EACCES, false},
+    {"owner not the caller", 0777, 0666, false, kNone, true, kAsNobody, 0, false},
+    {"closed folder", 0755, 0666, true, kNone, true, kAsNobody, 0, false},
+};
+
+// A save keeps the old file's mode, owner, group, attributes and names, and one past the file size limit
+// changes nothing. It replaces the file by one made beside it, unless that would cut the file off its other
+// names, owner or attributes, or the folder is closed. The rows that act as another user need root.
+void check_replacement_rows(bool as_another_user) {
   SequencePtr small = small_sequence(), big = small_sequence(2000);  // big: past the size limit
   const Bytes old(10000, 0xAA);
-  for (const auto& row : rows) {
+  for (const auto& row : kReplacementRows) {
+    if ((row.nobody_owns || (row.as & kAsNobody)) != as_another_user) continue;
     SCOPED_TRACE(row.name);
-    if (geteuid() != 0 && (row.nobody_owns || (row.as & kAsNobody))) continue;  // other users need root
     ScratchDirectory directory;
     const std::string path = directory.file("song.mid"), link = directory.file("link.mid");
     const std::string target = row.link == kSymbolic ? link : path;
@@ -186,8 +217,8 @@ TEST(WriterReplacement, ASaveKeepsWhatTheOldFileWas) {
       write_bytes(
           directory.file(".tactus-" + std::to_string(getpid()) + "-" + std::to_string(taken) + ".tmp"), kOld);
     write_bytes(path, old);
+    EXPECT_TRUE(!row.nobody_owns || chown(path.c_str(), 65534, 65534) == 0);
     fs::permissions(path, fs::perms(row.mode));
-    EXPECT_TRUE(!row.nobody_owns || chown(path.c_str(), 65534, static_cast<gid_t>(-1)) == 0);
     for (const char* name : {"user.one", "user.two"})
       if (row.attributes) setxattr(path.c_str(), name, name + 5, 3, 0);
     if (row.link == kSymbolic) fs::create_symlink("song.mid", link);
@@ -196,11 +227,12 @@ TEST(WriterReplacement, ASaveKeepsWhatTheOldFileWas) {
     const struct stat before = status_of(path);
     const std::set<std::string> entries = directory.entries();
     const std::string one = attribute(path, "user.one"), two = attribute(path, "user.two");
-    EXPECT_EQ(save_as(big.get(), target, row.as | kFullDisk), -1);
+    EXPECT_EQ(save_as(big.get(), target, row.as | kFullDisk), row.error == 0 ? EFBIG : row.error);
     EXPECT_EQ(read_file(path), old);
+    EXPECT_EQ(directory.entries(), entries);
     synced_files.clear();
-    EXPECT_EQ(save_as(small.get(), target, row.as), row.result);
-    EXPECT_EQ(read_file(path), row.result == 0 ? saved_bytes(small.get()) : old);
+    EXPECT_EQ(save_as(small.get(), target, row.as), row.error);
+    EXPECT_EQ(read_file(path), row.error == 0 ? saved_bytes(small.get()) : old);
     const struct stat after = status_of(path);
     EXPECT_EQ(after.st_ino != before.st_ino, row.replaced);
     EXPECT_EQ(after.st_mode, before.st_mode);
@@ -214,34 +246,89 @@ TEST(WriterReplacement, ASaveKeepsWhatTheOldFileWas) {
     EXPECT_TRUE(row.as != kAsIs || synced_files.count(after.st_ino));  // a save here is seen syncing
     EXPECT_TRUE(row.as != kAsIs || !row.replaced || synced_files.count(status_of(directory.file("")).st_ino));
   }
-  // A new file in a folder that can be written but not opened is made under
-  // its own name, and removed again when the save fails.
-  if (geteuid() == 0) {
-    ScratchDirectory drop_box;
-    fs::permissions(drop_box.file(""), fs::perms(0733));
-    EXPECT_EQ(save_as(big.get(), drop_box.file("new.mid"), kAsNobody | kFullDisk), -1);
-    EXPECT_EQ(drop_box.entries(), std::set<std::string>{});
-    EXPECT_EQ(save_as(small.get(), drop_box.file("new.mid"), kAsNobody), 0);
-    EXPECT_EQ(read_file(drop_box.file("new.mid")), saved_bytes(small.get()));
-  }
+}
+
+TEST(WriterReplacement, ASaveKeepsWhatTheOldFileWas) {
+  check_replacement_rows(false);
   // A symbolic link to no file yet stays a link: the file is made.
   ScratchDirectory directory;
   fs::create_symlink("later.mid", directory.file("link.mid"));
+  SequencePtr small = small_sequence();
   EXPECT_EQ(sequence_save(small.get(), directory.file("link.mid").c_str()), 0);
   EXPECT_TRUE(fs::is_symlink(directory.file("link.mid")));
   EXPECT_EQ(read_file(directory.file("later.mid")), saved_bytes(small.get()));
+  // A link turned to another file while the save follows it: the save acts on the file the link named.
+  write_bytes(directory.file("other.mid"), kOld);
+  fs::permissions(directory.file("later.mid"), fs::perms(0640));
+  link_to_turn = directory.file("link.mid");
+  EXPECT_EQ(sequence_save(small_sequence(3).get(), link_to_turn.c_str()), 0);
+  EXPECT_EQ(read_file(directory.file("later.mid")), saved_bytes(small_sequence(3).get()));
+  EXPECT_EQ(status_of(directory.file("later.mid")).st_mode & 0777, 0640u);
+  EXPECT_EQ(read_file(directory.file("other.mid")), kOld);
+  // A folder sync that fails after the rename: the save is made, and errno tells the failure.
+  for (const int error : {0, EIO}) {
+    folder_sync_error = error;
+    EXPECT_EQ(save_as(small.get(), directory.file("later.mid"), kAsIs), 0);
+    EXPECT_EQ(errno, error);
+    folder_sync_error = 0;
+  }
+  EXPECT_EQ(read_file(directory.file("later.mid")), saved_bytes(small.get()));
+  EXPECT_EQ(directory.entries(), (std::set<std::string>{"link.mid", "later.mid", "other.mid"}));
+}
+
+TEST(WriterReplacement, ASaveAsAnotherUserKeepsWhatTheOldFileWas) {
+  if (geteuid() != 0) GTEST_SKIP() << "acting as another user, and giving files to one, needs root";
+  check_replacement_rows(true);
+  // A new file in a folder that can be written but not opened is made under
+  // its own name, and removed again when the save fails.
+  SequencePtr small = small_sequence(), big = small_sequence(2000);
+  ScratchDirectory drop_box;
+  fs::permissions(drop_box.file(""), fs::perms(0733));
+  EXPECT_EQ(save_as(big.get(), drop_box.file("new.mid"), kAsNobody | kFullDisk), EFBIG);
+  EXPECT_EQ(drop_box.entries(), std::set<std::string>{});
+  EXPECT_EQ(save_as(small.get(), drop_box.file("new.mid"), kAsNobody), 0);
+  EXPECT_EQ(read_file(drop_box.file("new.mid")), saved_bytes(small.get()));
+}
+
+// On a small RAM disk of the test's own, full: a save that needs more room than is left fails with the old
+// file whole, replacing it or writing in place; in place, a file may grow into the room there is.
+TEST(WriterFailures, AFullDiskRefusesTheSaveAndKeepsTheOldFile) {
+  if (geteuid() != 0) GTEST_SKIP() << "mounting a RAM disk needs root";
+  ScratchDirectory directory;
+  const std::string disk = directory.file("");
+  if (mount("tactus-test", disk.c_str(), "tmpfs", 0, "size=128k") != 0)
+    GTEST_SKIP() << "cannot mount a RAM disk: " << std::strerror(errno);
+  const struct Unmount {
+    std::string path;
+    ~Unmount() { umount2(path.c_str(), MNT_DETACH); }
+  } unmount{disk};
+  const std::string path = directory.file("song.mid"), filler = directory.file("filler");
+  const Bytes old(40000, 0xAA);
+  write_bytes(path, old);
+  write_bytes(filler, Bytes(128 * 1024, 0x55));  // as much as fits
+  SequencePtr big = small_sequence(15000);       // 60 KB
+  for (const Link link : {kNone, kHard}) {       // replaced, then in place
+    if (link == kHard) fs::create_hard_link(path, directory.file("link.mid"));
+    const std::set<std::string> entries = directory.entries();
+    EXPECT_EQ(save_as(big.get(), path, kAsIs), ENOSPC);
+    EXPECT_EQ(read_file(path), old);
+    EXPECT_EQ(directory.entries(), entries);
+  }
+  fs::remove(filler);
+  EXPECT_EQ(save_as(big.get(), path, kAsIs), 0);
+  EXPECT_EQ(read_file(directory.file("link.mid")), saved_bytes(big.get()));
 }
 
 // As root, to device nodes of its own, so that a faulty save cannot replace the machine's.
 TEST(WriterFailures, DevicesAreWrittenInPlace) {
   ScratchDirectory directory;
   SequencePtr sequence = small_sequence(2000);
-  for (const auto& [name, minor, result] : {std::tuple{"full", 7u, -1}, std::tuple{"null", 3u, 0}}) {
+  for (const auto& [name, minor, error] : {std::tuple{"full", 7u, ENOSPC}, std::tuple{"null", 3u, 0}}) {
     std::string path = "/dev/" + std::string(name);
     if (geteuid() == 0 &&
         mknod((path = directory.file(name)).c_str(), S_IFCHR | 0666, makedev(1, minor)) != 0)
       GTEST_SKIP() << "cannot make a device node";
-    EXPECT_EQ(sequence_save(sequence.get(), path.c_str()), result) << name;
+    EXPECT_EQ(save_as(sequence.get(), path, kAsIs), error) << name;
     EXPECT_TRUE(fs::is_character_file(path)) << name;
   }
 }
