@@ -1,4 +1,6 @@
 // The writer's exact bytes, and what a save does to the file system.
+#include "smf/writer.h"
+
 #include <set>
 
 #include "support/guard_table.h"
@@ -9,6 +11,7 @@
 #include <linux/filter.h>
 #include <linux/seccomp.h>
 #include <signal.h>
+#include <sys/mman.h>
 #include <sys/mount.h>
 #include <sys/prctl.h>
 #include <sys/resource.h>
@@ -138,33 +141,56 @@ TEST(WriterRefusals, ValuesTheFileCannotHoldWriteNothing) {
 }
 
 #ifdef __linux__
-enum Conditions { kAsIs = 0, kAsNobody = 1, kFullDisk = 2, kNoChanges = 4 };
+enum Conditions { kAsIs = 0, kAsNobody = 1, kFullDisk = 2, kNoChanges = 4, kNamesTaken = 8 };
 enum Link { kNone, kSymbolic, kHard };
 
-// 0 for a save that succeeded, else its errno (ENOMSG if it set none).
-int error_of(int32_t result) { return result == 0 ? 0 : errno == 0 ? ENOMSG : errno; }
+using internal::SaveMethod;
+
+// How the last save_as wrote its file, shared with the children that save.
+SaveMethod& saved_by = *static_cast<SaveMethod*>(
+    mmap(nullptr, sizeof(SaveMethod), PROT_READ | PROT_WRITE, MAP_SHARED | MAP_ANONYMOUS, -1, 0));
+
+// 0 for a save that succeeded, else its errno (ENOMSG if it set none). With kNamesTaken, all but the last of
+// the 100 temporary names that the save tries are taken, while it runs.
+int save_here(Sequence* sequence, const std::string& path, int conditions) {
+  const auto taken = [&](int n) {
+    return fs::path(path).replace_filename(".tactus-" + std::to_string(getpid()) + "-" + std::to_string(n) +
+                                           ".tmp");
+  };
+  for (int n = 0; (conditions & kNamesTaken) && n < 99; ++n) write_bytes(taken(n), kOld);
+  errno = 0;
+  const int32_t result = internal::save_sequence(sequence, path.c_str(), saved_by);
+  const int error = result == 0 ? 0 : errno == 0 ? ENOMSG : errno;
+  std::error_code ignored;
+  for (int n = 0; (conditions & kNamesTaken) && n < 99; ++n) fs::remove(taken(n), ignored);
+  return error;
+}
 
 // A save here, or in a child as nobody (if root), with a file size limit, or refused changes of owner and
-// attributes; -2 if these failed or the child was killed.
+// attributes and no files without a name (as some file systems have none); -2 if these failed or the child
+// was killed.
 int save_as(Sequence* sequence, const std::string& path, int conditions) {
-  errno = 0;
-  if (conditions == kAsIs) return error_of(sequence_save(sequence, path.c_str()));
+  if ((conditions & ~kNamesTaken) == kAsIs) return save_here(sequence, path, conditions);
   const pid_t child = fork();
   if (child == 0) {
     const rlimit limit{4096, 4096};
     sock_filter rules[] = {BPF_STMT(BPF_LD | BPF_W | BPF_ABS, offsetof(seccomp_data, nr)),
-                           BPF_JUMP(BPF_JMP | BPF_JEQ | BPF_K, SYS_fchown, 3, 0),
-                           BPF_JUMP(BPF_JMP | BPF_JEQ | BPF_K, SYS_fchownat, 2, 0),
-                           BPF_JUMP(BPF_JMP | BPF_JEQ | BPF_K, SYS_fsetxattr, 1, 0),
+                           BPF_JUMP(BPF_JMP | BPF_JEQ | BPF_K, SYS_fchown, 6, 0),
+                           BPF_JUMP(BPF_JMP | BPF_JEQ | BPF_K, SYS_fchownat, 5, 0),
+                           BPF_JUMP(BPF_JMP | BPF_JEQ | BPF_K, SYS_fsetxattr, 4, 0),
+                           BPF_JUMP(BPF_JMP | BPF_JEQ | BPF_K, SYS_openat, 0, 2),
+                           BPF_STMT(BPF_LD | BPF_W | BPF_ABS, offsetof(seccomp_data, args[2])),  // low half
+                           BPF_JUMP(BPF_JMP | BPF_JSET | BPF_K, O_TMPFILE & ~O_DIRECTORY, 2, 0),
                            BPF_STMT(BPF_RET | BPF_K, SECCOMP_RET_ALLOW),
-                           BPF_STMT(BPF_RET | BPF_K, SECCOMP_RET_ERRNO | EPERM)};
+                           BPF_STMT(BPF_RET | BPF_K, SECCOMP_RET_ERRNO | EPERM),
+                           BPF_STMT(BPF_RET | BPF_K, SECCOMP_RET_ERRNO | EOPNOTSUPP)};
     const sock_fprog filter{sizeof rules / sizeof rules[0], rules};
     const bool ready =
         (!(conditions & kFullDisk) || setrlimit(RLIMIT_FSIZE, &limit) == 0) &&
         (!(conditions & kNoChanges) || (prctl(PR_SET_NO_NEW_PRIVS, 1, 0, 0, 0) == 0 &&
                                         prctl(PR_SET_SECCOMP, SECCOMP_MODE_FILTER, &filter) == 0)) &&
         (!(conditions & kAsNobody) || geteuid() != 0 || (setgid(65534) == 0 && setuid(65534) == 0));
-    _exit(!ready ? 255 : error_of(sequence_save(sequence, path.c_str())));
+    _exit(!ready ? 255 : save_here(sequence, path, conditions));
   }
   int status = 0;
   waitpid(child, &status, 0);
@@ -189,16 +215,16 @@ const struct ReplacementRow {
   Link link;         // through which the save goes, if any
   bool attributes;   // two on the old file
   int as, error;
-  bool replaced;
+  SaveMethod method;
 } kReplacementRows[] = {
-    {"changes of owner refused", 0755, 0644, false, kNone, false, kNoChanges, 0, true},
-    {"hard link", 0755, 0666, false, kHard, true, kAsIs, 0, false},
-    {"attributes not kept", 0755, 0666, false, kNone, true, kNoChanges, 0, false},
-    {"another's file", 0777, 0640, true, kSymbolic, true, kAsIs, 0, true},
-    {"set-ID bits", 0777, 06775, true, kNone, false, kAsNobody, 0, true},
-    {"read-only file", 0777, 0444, true, kSymbolic, true, kAsNobody, EACCES, false},
-    {"owner not the caller", 0777, 0666, false, kNone, true, kAsNobody, 0, false},
-    {"closed folder", 0755, 0666, true, kNone, true, kAsNobody, 0, false},
+    {"changes of owner refused", 0755, 0644, false, kNone, false, kNoChanges, 0, SaveMethod::kReplace},
+    {"hard link", 0755, 0666, false, kHard, true, kAsIs, 0, SaveMethod::kInPlace},
+    {"attributes not kept", 0755, 0666, false, kNone, true, kNoChanges, 0, SaveMethod::kInPlace},
+    {"another's file", 0777, 0640, true, kSymbolic, true, kAsIs, 0, SaveMethod::kReplace},
+    {"set-ID bits", 0777, 06775, true, kNone, false, kAsNobody, 0, SaveMethod::kReplace},
+    {"read-only file", 0777, 0444, true, kSymbolic, true, kAsNobody, EACCES, SaveMethod::kRefused},
+    {"owner not the caller", 0777, 0666, false, kNone, true, kAsNobody, 0, SaveMethod::kInPlace},
+    {"closed folder", 0755, 0666, true, kNone, true, kAsNobody, 0, SaveMethod::kInPlace},
 };
 
 // A save keeps the old file's mode, owner, group, attributes and names, and one past the file size limit
@@ -213,9 +239,6 @@ void check_replacement_rows(bool as_another_user) {
     ScratchDirectory directory;
     const std::string path = directory.file("song.mid"), link = directory.file("link.mid");
     const std::string target = row.link == kSymbolic ? link : path;
-    for (int taken = 0; taken < 99; ++taken)  // of the 100 names a save tries
-      write_bytes(
-          directory.file(".tactus-" + std::to_string(getpid()) + "-" + std::to_string(taken) + ".tmp"), kOld);
     write_bytes(path, old);
     EXPECT_TRUE(!row.nobody_owns || chown(path.c_str(), 65534, 65534) == 0);
     fs::permissions(path, fs::perms(row.mode));
@@ -228,13 +251,15 @@ void check_replacement_rows(bool as_another_user) {
     const std::set<std::string> entries = directory.entries();
     const std::string one = attribute(path, "user.one"), two = attribute(path, "user.two");
     EXPECT_EQ(save_as(big.get(), target, row.as | kFullDisk), row.error == 0 ? EFBIG : row.error);
+    EXPECT_EQ(saved_by, SaveMethod::kRefused);  // before the first byte
     EXPECT_EQ(read_file(path), old);
     EXPECT_EQ(directory.entries(), entries);
     synced_files.clear();
-    EXPECT_EQ(save_as(small.get(), target, row.as), row.error);
+    EXPECT_EQ(save_as(small.get(), target, row.as | kNamesTaken), row.error);
+    EXPECT_EQ(saved_by, row.method);
     EXPECT_EQ(read_file(path), row.error == 0 ? saved_bytes(small.get()) : old);
     const struct stat after = status_of(path);
-    EXPECT_EQ(after.st_ino != before.st_ino, row.replaced);
+    EXPECT_EQ(after.st_ino != before.st_ino, row.method == SaveMethod::kReplace);
     EXPECT_EQ(after.st_mode, before.st_mode);
     EXPECT_EQ(after.st_uid, before.st_uid);
     EXPECT_EQ(after.st_gid, before.st_gid);
@@ -244,7 +269,8 @@ void check_replacement_rows(bool as_another_user) {
     EXPECT_EQ(directory.entries(), entries);
     EXPECT_TRUE(fs::is_symlink(link) || row.link != kSymbolic);
     EXPECT_TRUE(row.as != kAsIs || synced_files.count(after.st_ino));  // a save here is seen syncing
-    EXPECT_TRUE(row.as != kAsIs || !row.replaced || synced_files.count(status_of(directory.file("")).st_ino));
+    EXPECT_TRUE(row.as != kAsIs || row.method != SaveMethod::kReplace ||
+                synced_files.count(status_of(directory.file("")).st_ino));
   }
 }
 
@@ -287,6 +313,7 @@ TEST(WriterReplacement, ASaveAsAnotherUserKeepsWhatTheOldFileWas) {
   EXPECT_EQ(save_as(big.get(), drop_box.file("new.mid"), kAsNobody | kFullDisk), EFBIG);
   EXPECT_EQ(drop_box.entries(), std::set<std::string>{});
   EXPECT_EQ(save_as(small.get(), drop_box.file("new.mid"), kAsNobody), 0);
+  EXPECT_EQ(saved_by, SaveMethod::kCreate);
   EXPECT_EQ(read_file(drop_box.file("new.mid")), saved_bytes(small.get()));
 }
 
@@ -316,6 +343,7 @@ TEST(WriterFailures, AFullDiskRefusesTheSaveAndKeepsTheOldFile) {
   }
   fs::remove(filler);
   EXPECT_EQ(save_as(big.get(), path, kAsIs), 0);
+  EXPECT_EQ(saved_by, SaveMethod::kInPlace);
   EXPECT_EQ(read_file(directory.file("link.mid")), saved_bytes(big.get()));
 }
 
