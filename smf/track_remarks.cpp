@@ -63,8 +63,8 @@ void TrackRemarks::message_read(unsigned status) noexcept {
   source_.read_block(count, data);
   for (unsigned i = 0; i < count; ++i) {
     if (data[i] > 0x7F)
-      remarks_.add(end - count + i, track_, REMARK_DATA_ABOVE_127,
-                   "data byte above 127 (0x%02X) in a channel message: kept", data[i]);
+      remarks_.add(end - count + i, track_, REMARK_DATA_ABOVE_127, "data byte above 127 (0x%02X): kept",
+                   data[i]);
   }
 }
 

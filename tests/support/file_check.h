@@ -31,7 +31,8 @@ struct RemarkListing {
   std::string flaw;
 };
 
-inline void list_remark(void* context, uint64_t offset, int32_t track, int32_t code, const char* text) {
+inline void list_remark(void* context, uint64_t offset, int32_t track, int32_t code,
+                        const char* text) noexcept {
   auto* listing = static_cast<RemarkListing*>(context);
   listing->text +=
       std::to_string(offset) + " " + std::to_string(track) + " " + std::to_string(code) + " " + text + "\n";
