@@ -123,6 +123,7 @@ bool grow_with_zeros(int descriptor, off_t from, off_t to) {
 bool resolve_place(const char* filename, SavePlace& place) {
   std::string& resolved = place.path;
   resolved = filename;
+  if (resolved.empty()) return errno = ENOENT, false;
   for (int hops = 0; hops < 40; ++hops) {
     const size_t separator = resolved.find_last_of('/');
     place.leaf = separator == std::string::npos ? 0 : separator + 1;

@@ -62,6 +62,7 @@ HANDLE handle_of(int descriptor) { return reinterpret_cast<HANDLE>(_get_osfhandl
 
 bool resolve_place(const char* filename, SavePlace& place) {
   place.path = filename;
+  if (place.path.empty()) return errno = ENOENT, false;
   const size_t separator = place.path.find_last_of("/\\:");
   place.leaf = separator == std::string::npos ? 0 : separator + 1;
   if (place.leaf == place.path.size()) return errno = EISDIR, false;
