@@ -92,8 +92,7 @@ TEST(WriterBytes, EachEventAsTheFileHoldsIt) {
   EXPECT_EQ(saved_bytes(load(file).get()), file.data());
 }
 
-// 0 for a save that succeeds, else its errno (ENOMSG if it set none).
-#define SAVE_ERROR(save) (errno = 0, (save) == 0 ? 0 : errno == 0 ? ENOMSG : errno)
+#define SAVE_ERROR(save) (errno = 0, (save) == 0 ? 0 : errno == 0 ? ENOMSG : errno)  // ENOMSG: errno unset
 
 // Values the file cannot hold and names that cannot be written: -1 with errno set, and the old file byte for
 // byte, nothing else left.
@@ -200,7 +199,7 @@ const struct ReplacementRow {
     {"set-ID bits", 0777, 06775, true, kNone, false, kAsNobody, 0, SaveMethod::kReplace},
     {"read-only file", 0777, 0444, true, kSymbolic, true, kAsNobody, EACCES, SaveMethod::kRefused},
     {"owner not the caller", 0777, 0666, false, kNone, true, kAsNobody, 0, SaveMethod::kInPlace},
-    {"closed folder", 0755, 0666, true, kNone, true, kAsNobody, 0, SaveMethod::kInPlace},
+    {"closed folder", 0755, 06775, true, kNone, true, kAsNobody, 0, SaveMethod::kInPlace},
 };
 
 // A save keeps the old file's mode, owner, group, attributes and names, and one past the file size limit
@@ -258,10 +257,11 @@ TEST(WriterReplacement, ASaveKeepsWhatTheOldFileWas) {
   const std::string link = directory.file("link.mid"), later = directory.file("later.mid");
   fs::create_symlink("later.mid", link);
   SequencePtr small = small_sequence(), other = small_sequence(3);
+  write_bytes(directory.file("other.mid"), kOld);
   EXPECT_EQ(save_as(small.get(), link, kAsIs), 0);
   EXPECT_EQ(errno, 0);
   EXPECT_EQ(read_file(later), saved_bytes(small.get()));
-  write_bytes(directory.file("other.mid"), kOld);
+  EXPECT_EQ(status_of(later).st_mode, status_of(directory.file("other.mid")).st_mode);  // as new files have
   fs::permissions(later, fs::perms(0640));
   link_to_turn = link;
   folder_sync_error = EIO;
