@@ -40,7 +40,8 @@ enum class ReplacementResult { kMade, kNotAllowed, kFailed };
 // Follows the symbolic links of the last part of `filename` to the name they
 // end at (whether or not a file stands there), prepares the temporary names
 // and opens the folder (or leaves place.folder -1, place.folder_error set).
-// False for a loop of links, one too long, or a name ending in a separator.
+// False for an empty name, a loop of links, one too long, or a name ending
+// in a separator.
 // May throw std::bad_alloc before the folder is opened.
 bool resolve_place(const char* filename, SavePlace& place);
 void close_folder(SavePlace& place);
@@ -83,7 +84,6 @@ bool sync_file(int descriptor);
 // Set-ID bits that writing in place cleared, where the caller may set them.
 void restore_mode(int descriptor, const FileFacts& old);
 std::FILE* open_stream(int descriptor);
-int stream_descriptor(std::FILE* stream);
 void close_file(int descriptor);
 
 // Writes the attempt's number into place.temporary after the prefix, which

@@ -265,7 +265,6 @@ void restore_mode(int descriptor, const FileFacts& old) {
 }
 
 std::FILE* open_stream(int descriptor) { return fdopen(descriptor, "wb"); }
-int stream_descriptor(std::FILE* stream) { return fileno(stream); }
 void close_file(int descriptor) { close(descriptor); }
 
 }  // namespace tactus::internal

@@ -151,7 +151,6 @@ bool sync_file(int descriptor) { return _commit(descriptor) == 0; }
 // Windows files have no set-ID bits.
 void restore_mode(int, const FileFacts&) {}
 std::FILE* open_stream(int descriptor) { return _fdopen(descriptor, "wb"); }
-int stream_descriptor(std::FILE* stream) { return _fileno(stream); }
 void close_file(int descriptor) { _close(descriptor); }
 
 }  // namespace tactus::internal

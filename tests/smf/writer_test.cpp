@@ -313,7 +313,6 @@ TEST(WriterFailures, AFullDiskRefusesTheSaveAndKeepsTheOldFile) {
   }
   fs::remove(filler);
   EXPECT_EQ(save_as(big.get(), path, kAsIs), 0);
-  EXPECT_EQ(saved_by, SaveMethod::kInPlace);
   EXPECT_EQ(read_file(directory.file("link.mid")), saved_bytes(big.get()));
   for (const auto& [name, minor, error] : {std::tuple{"full", 7u, ENOSPC}, std::tuple{"null", 3u, 0}}) {
     if (mknod(directory.file(name).c_str(), S_IFCHR | 0666, makedev(1, minor)) != 0)
