@@ -103,7 +103,7 @@ TACTUS_API Sequence* sequence_load_from_memory_with_remarks(const void* bytes, s
 //   EACCES, EROFS, EISDIR, ENOENT, ELOOP, ...  the name cannot be written
 //           (a read-only file is refused, not replaced; ELOOP also when the
 //           name was turned into a symbolic link during the save);
-//   ENOMEM  memory ran out before any file was opened.
+//   ENOMEM  memory ran out.
 //
 // An existing regular file is normally replaced only once the new one is
 // complete and on disk. On Linux the new file is made without a name in the
