@@ -1,6 +1,7 @@
 #include "info/info.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cinttypes>
 #include <cstring>
 #include <memory>
@@ -24,8 +25,28 @@ struct Remark {
   std::string text;
 };
 
-void collect_remark(void* context, uint64_t offset, int32_t track, int32_t, const char* text) {
-  static_cast<std::vector<Remark>*>(context)->push_back({offset, track, common::printable_text(text, "?")});
+// A damaged file can hold millions of remarks: the first ones are kept,
+// the rest only counted.
+constexpr size_t kRemarksKept = 1000;
+
+struct FileRemarks {
+  std::vector<Remark> kept;
+  uint64_t more = 0;
+  bool out_of_memory = false;
+};
+
+// Called inside the reader, which must not see an exception.
+void collect_remark(void* context, uint64_t offset, int32_t track, int32_t, const char* text) noexcept {
+  auto& remarks = *static_cast<FileRemarks*>(context);
+  if (remarks.kept.size() == kRemarksKept || remarks.out_of_memory) {
+    ++remarks.more;
+    return;
+  }
+  try {
+    remarks.kept.push_back({offset, track, common::printable_text(text, "?")});
+  } catch (const std::bad_alloc&) {
+    remarks.out_of_memory = true;
+  }
 }
 
 struct SequenceDeleter {
@@ -68,21 +89,26 @@ void print_usage(const char* program, std::FILE* stream) {
 }
 
 // As compilers report: in the order of the file, then as the reader met them.
-void print_remarks(const char* filename, std::vector<Remark>& remarks, std::FILE* out) {
-  std::stable_sort(remarks.begin(), remarks.end(),
+void print_remarks(const char* filename, FileRemarks& remarks, std::FILE* out) {
+  std::stable_sort(remarks.kept.begin(), remarks.kept.end(),
                    [](const Remark& a, const Remark& b) { return a.offset < b.offset; });
-  for (const Remark& remark : remarks) {
+  for (const Remark& remark : remarks.kept) {
     std::fprintf(out, "%s:%" PRIu64 ": ", filename, remark.offset);
     if (remark.track >= 0) std::fprintf(out, "track %d: ", static_cast<int>(remark.track));
     std::fprintf(out, "%s\n", remark.text.c_str());
   }
+  if (remarks.more > 0)
+    std::fprintf(out, "%s: … and %" PRIu64 " more remark%s\n", filename, remarks.more,
+                 remarks.more == 1 ? "" : "s");
 }
 
 Status describe_file(const char* filename, const Options& options, const common::TextDecoder& text,
                      std::FILE* out, std::FILE* err) {
-  std::vector<Remark> remarks;
+  FileRemarks remarks;
+  errno = 0;
   std::unique_ptr<Sequence, SequenceDeleter> sequence(
       sequence_load_with_remarks(filename, collect_remark, &remarks));
+  if (remarks.out_of_memory || (sequence == nullptr && errno == ENOMEM)) throw std::bad_alloc();
   if (sequence == nullptr) {
     std::fprintf(err, "Error:  Cannot open \"%s\".\n", filename);
     return kFailed;
@@ -93,7 +119,7 @@ Status describe_file(const char* filename, const Options& options, const common:
     print_tracks_and_markers(sequence.get(), text, out);
   }
   print_remarks(filename, remarks, out);
-  return remarks.empty() ? kClean : kRemarks;
+  return remarks.kept.empty() ? kClean : kRemarks;
 }
 
 int run(int argc, char** argv, std::FILE* out, std::FILE* err) {

@@ -1,5 +1,6 @@
 #include "smf/reader.h"
 
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 
@@ -82,11 +83,16 @@ Sequence* load_sequence(ByteSource& source, Remarks* remarks) noexcept {
   }
   const Division division = decode_division(division_bytes[0], division_bytes[1]);
   Sequence* sequence = sequence_new(static_cast<int32_t>(format), division.type, division.resolution);
-  if (sequence == nullptr) return nullptr;
+  // Only memory running out fails from here on.
+  if (sequence == nullptr) {
+    errno = ENOMEM;
+    return nullptr;
+  }
   if (remarks != nullptr) remark_header(*remarks, source, head, format, declared_tracks);
   ChunkWalk walk{head.end, 0};
   if (!read_track_chunks(source, sequence, declared_tracks, remarks, walk) || source.out_of_memory()) {
     sequence_free(sequence);
+    errno = ENOMEM;
     return nullptr;
   }
   // Reading on to the end of the file changes nothing in the Sequence, even

@@ -180,7 +180,7 @@ bool read_events(TrackCursor& cursor, uint64_t chunk_end) noexcept {
   while (cursor.source.position() < chunk_end) {
     const MessageResult result = read_next_message<kReporting>(cursor);
     if constexpr (kReporting) {
-      if (result == MessageResult::kRead) cursor.remarks->message_read();
+      if (result == MessageResult::kRead) cursor.remarks->message_read(cursor.status);
       if (result == MessageResult::kEndOfTrack) cursor.remarks->end_of_track_read();
       if (result == MessageResult::kFileEnds) cursor.remarks->file_ended();
     }

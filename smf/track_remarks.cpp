@@ -52,7 +52,23 @@ void TrackRemarks::length_not_followed(const char* event, uint32_t length) noexc
   }
 }
 
-void TrackRemarks::message_read() noexcept {
+void TrackRemarks::message_read(unsigned status) noexcept {
+  past_chunk();
+  if (status < 0x80 || status >= kSysexStatus) return;
+  // The data bytes stand right before the source's position.
+  const unsigned count = data_bytes_of_kind(kind_of_status(status));
+  const uint64_t end = source_.position();
+  const unsigned char* data;
+  source_.seek(end - count);
+  source_.read_block(count, data);
+  for (unsigned i = 0; i < count; ++i) {
+    if (data[i] > 0x7F)
+      remarks_.add(end - count + i, track_, REMARK_DATA_ABOVE_127, "data byte above 127 (0x%02X): kept",
+                   data[i]);
+  }
+}
+
+void TrackRemarks::past_chunk() noexcept {
   const uint64_t end = source_.position();
   if (end > chunk_end_) {
     remarks_.add(event_start_, track_, REMARK_EVENT_PAST_CHUNK,
@@ -63,7 +79,7 @@ void TrackRemarks::message_read() noexcept {
 
 void TrackRemarks::end_of_track_read() noexcept {
   const uint64_t end = source_.position();
-  if (end > chunk_end_) return message_read();
+  if (end > chunk_end_) return past_chunk();
   // Of a chunk that runs past the end of the file, only the bytes there count.
   const uint64_t rest = source_.size_up_to(chunk_end_) - end;
   if (rest > 0) {

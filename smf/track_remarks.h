@@ -26,8 +26,8 @@ class TrackRemarks {
   // A system-exclusive or meta length that could not be followed; the
   // source stands right after the length.
   void length_not_followed(const char* event, uint32_t length) noexcept;
-  // A message was read whole, the source stands after it.
-  void message_read() noexcept;
+  // A message of `status` was read whole, the source stands after it.
+  void message_read(unsigned status) noexcept;
   // An end-of-track event was read, the source stands after it.
   void end_of_track_read() noexcept;
   // A read failed at the end of the file.
@@ -36,6 +36,8 @@ class TrackRemarks {
   void chunk_ended() noexcept;
 
  private:
+  void past_chunk() noexcept;
+
   Remarks& remarks_;
   ByteSource& source_;
   int32_t track_;

@@ -4,6 +4,9 @@
 // touched: that measures every track chunk, so the chunk lengths are written
 // up front and the output is never sought back (pipes work), and it finds
 // every value the file cannot hold, so a refused save writes nothing.
+#include "smf/writer.h"
+
+#include <cerrno>
 #include <cstdint>
 #include <exception>
 #include <vector>
@@ -44,30 +47,48 @@ void put_sequence(WriterSink& sink, Sequence* sequence, const std::vector<uint32
   }
 }
 
-int32_t save(Sequence* sequence, const char* filename) {
+int32_t save(Sequence* sequence, const char* filename, internal::SaveMethod& method) {
   std::vector<uint32_t> lengths;
   uint64_t size = 0;
-  if (!measure_tracks(sequence, lengths, size)) return -1;
+  if (!measure_tracks(sequence, lengths, size)) {
+    errno = EINVAL;
+    return -1;
+  }
   internal::FileOutput output;
-  if (!internal::file_output_open(output, filename, size)) return -1;
+  method = internal::file_output_open(output, filename, size);
+  if (method == internal::SaveMethod::kRefused) return -1;
   // Nothing below allocates, so nothing can throw while a file is open.
   WriterSink sink(output.stream);
   put_sequence(sink, sequence, lengths);
   const bool complete = sink.flush();
-  return internal::file_output_finish(output, complete) ? 0 : -1;
+  return internal::file_output_finish(output, complete, sink.error()) ? 0 : -1;
 }
 
 }  // namespace
 
-int32_t sequence_save(Sequence* sequence, const char* filename) {
-  if (sequence == nullptr || filename == nullptr) return -1;
+namespace internal {
+
+int32_t save_sequence(Sequence* sequence, const char* filename, SaveMethod& method) {
+  method = SaveMethod::kRefused;
+  if (sequence == nullptr || filename == nullptr) {
+    errno = EINVAL;
+    return -1;
+  }
   try {
-    return save(sequence, filename);
+    return save(sequence, filename, method);
   } catch (const std::exception&) {
     // Only memory exhaustion while measuring or naming files gets here,
     // before any file has been created.
+    errno = ENOMEM;
     return -1;
   }
+}
+
+}  // namespace internal
+
+int32_t sequence_save(Sequence* sequence, const char* filename) {
+  internal::SaveMethod method;
+  return internal::save_sequence(sequence, filename, method);
 }
 
 }  // namespace tactus

@@ -1,5 +1,6 @@
 #include "smf/writer_sink.h"
 
+#include <cerrno>
 #include <cstring>
 
 namespace tactus::internal {
@@ -44,6 +45,7 @@ bool WriterSink::put_vlq(int64_t value) {
 bool WriterSink::flush() {
   if (file_ != nullptr && !failed_ && used_ > 0) {
     failed_ = std::fwrite(buffer_, 1, used_, file_) != used_;
+    if (failed_) error_ = errno;
     used_ = 0;
   }
   return !failed_;

@@ -45,6 +45,8 @@ class WriterSink {
   uint64_t count() const { return count_; }
   // Hands the buffered bytes to the file; false if any write has failed.
   bool flush();
+  // The errno of the write that failed; 0 while none has.
+  int error() const { return error_; }
 
  private:
   // Fills the buffer, flushing it as often as it runs full.
@@ -55,6 +57,7 @@ class WriterSink {
   size_t used_ = 0;
   uint64_t count_ = 0;
   bool failed_ = false;
+  int error_ = 0;
 };
 
 }  // namespace tactus::internal

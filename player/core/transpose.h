@@ -12,8 +12,8 @@ inline constexpr uint32_t kPercussionChannel = 9;
 
 // Shifts the note of a note start, note end or key pressure message by
 // `semitones`; other messages and the percussion channel stay as they are.
-// False when the shifted note lies outside 0 to 127: the message is then
-// not to be sent at all.
+// False when the note, shifted or not, lies outside 0 to 127: the message
+// is then not to be sent at all.
 bool transpose_message(uint32_t& message, int32_t semitones);
 
 }  // namespace tactus::player

@@ -40,6 +40,12 @@ TEST(RunInfo, DescribesEachFileThenTellsTheRemarksAndTheStatusSaysHowTheyRead) {
   TempFile clean("clean.mid", MidiBytes().header(0, 1, 96).track(MidiBytes().end_of_track(0)));
   TempFile remarked("remarked.mid", MidiBytes().header(0, 1, 96).track({}));
   const std::string missing = TempFile::unique_path("missing.mid");
+  // Each byte of the track a remark: the first 1,000 told, the rest counted.
+  TempFile noisy("noisy.mid", MidiBytes().header(0, 1, 96).track(MidiBytes().fill(1001, 0)));
+  std::string noise;
+  for (int offset = 23; offset < 1023; ++offset)
+    noise += noisy.path() +
+             (":" + std::to_string(offset) + ": track 0: data byte 0x00 with no status to repeat: skipped\n");
   const std::string no_end = remarked.path() + std::string(":22: track 0: no end-of-track event\n");
   const std::string usage =
       "Usage:  bin/tactus-info [ --check ] [ --encoding <name> ] [ -- ] <filename.mid> ...\n";
@@ -75,6 +81,7 @@ TEST(RunInfo, DescribesEachFileThenTellsTheRemarksAndTheStatusSaysHowTheyRead) {
       {"described", {path, path}, 1, description + "\n" + description, ""},
       {"clean", {"--check", clean.path()}, 0, "", ""},
       {"remarks", {"--check", clean.path(), remarked.path()}, 1, no_end, ""},
+      {"many remarks", {"--check", noisy.path()}, 1, noise + noisy.path() + ": … and 1 more remark\n", ""},
       {"unreadable", {"--check", remarked.path(), missing}, 2, no_end, cannot_open(missing)},
       {"a dash is a file name", {"-"}, 2, "", cannot_open("-")},
       {"after --, an option word is too", {"--", "--check"}, 2, "", cannot_open("--check")},

@@ -51,7 +51,7 @@ void random_case(std::mt19937& random, Case& c) {
     const uint32_t status =
         pick(random, {0x80u, 0x90u, 0x90u, 0xA0u, 0xB0u, 0xC0u, 0xD0u, 0xE0u, 0xF0u, 0xFFu});
     const uint32_t first =
-        status < 0xB0 ? pick(random, {0u, 3u, 5u, 60u, 62u, 125u, 126u, 127u}) : below(128);
+        status < 0xB0 ? pick(random, {0u, 3u, 5u, 60u, 62u, 125u, 126u, 127u, 188u}) : below(128);
     const uint32_t second = below(4) == 0 || (status & 0xE0) == 0xC0 ? 0 : below(128);
     if (status < 0xF0)
       event_new_from_short_message(track, tick, status | below(16) | first << 8 | second << 16);
@@ -66,7 +66,7 @@ void random_case(std::mt19937& random, Case& c) {
   c.to_tick = pick(random, {-1, -1, ticks[below(ticks.size())], static_cast<int32_t>(below(1500))});
   c.extra_ms = pick(random, {0u, 250u, 1000u});
   c.practice.tempo_percent = pick(random, {100.0f, 100.0f, 50.0f, 150.0f, 33.3f});
-  c.practice.transpose = pick(random, {0, 0, 1, -5, 70, INT32_MIN, INT32_MAX});
+  c.practice.transpose = pick(random, {0, 0, 1, -5, 70, -70, INT32_MIN, INT32_MAX});
   c.practice.loop_count = pick(random, {-1, -1, 1, 2, 3, 0});
   c.platform.long_messages = static_cast<LongMessages>(below(4));
   c.platform.long_message_delay = pick(random, {0u, 130u});
@@ -183,7 +183,7 @@ class Reference {
     if (stopped_ ? kind == 0x90 && second > 0 : !in && note) return;
     const bool keyed = kind <= 0xA0 && (message & 0x0F) != 9;
     const int64_t shifted = int64_t{first} + (keyed ? c_.practice.transpose : 0);
-    if (shifted < 0 || shifted > 127) return;
+    if (first > 127 || shifted < 0 || shifted > 127) return;  // no MIDI note, before or after
     const unsigned char status = static_cast<unsigned char>(message),
                         key = static_cast<unsigned char>(shifted);
     sent.push_back({device, now, {status, key, static_cast<unsigned char>(second)}});

@@ -96,7 +96,9 @@ TEST(ReaderRemarks, EachDeviationIsToldWithItsPlace) {
       {"RIFF sizes", rmid_wrapped(plain(1, 1).track(kNote), 0, 1000),
        "0 -1 14 RIFF chunk claims 0 bytes, the file holds 46 after its head: size not used\n"
        "12 -1 14 \"data\" chunk claims 1000 bytes, the file holds 34 after its head: size not used\n"},
-      {"data bytes taken whole", one_track({0x00, 0x90, 0x80, 0xFF, 0x00, 0xE0, 0xFF, 0xFF}), nullptr,
+      {"data bytes taken whole", one_track({0x00, 0x90, 0x80, 0xFF, 0x00, 0xE0, 0x7F, 0xFF}),
+       "24 0 15 data byte above 127 (0x80): kept\n25 0 15 data byte above 127 (0xFF): kept\n"
+       "29 0 15 data byte above 127 (0xFF): kept\n30 0 6 no end-of-track event\n",
        "0 NOTE_ON 0 128 255, 0 PITCH_WHEEL 0 32767; end 0"},
       // A data byte after a meta event is the next meta number; after a sysex, its count.
       {"meta and sysex status repeated",

@@ -31,12 +31,13 @@ struct RemarkListing {
   std::string flaw;
 };
 
-inline void list_remark(void* context, uint64_t offset, int32_t track, int32_t code, const char* text) {
+inline void list_remark(void* context, uint64_t offset, int32_t track, int32_t code,
+                        const char* text) noexcept {
   auto* listing = static_cast<RemarkListing*>(context);
   listing->text +=
       std::to_string(offset) + " " + std::to_string(track) + " " + std::to_string(code) + " " + text + "\n";
-  if (listing->flaw.empty() &&
-      (offset > listing->file_size || track < -1 || code < REMARK_HEADER_LENGTH || code > REMARK_RIFF_SIZE))
+  if (listing->flaw.empty() && (offset > listing->file_size || track < -1 || code < REMARK_HEADER_LENGTH ||
+                                code > REMARK_DATA_ABOVE_127))
     listing->flaw = "remark out of place: " + listing->text;
 }
 
