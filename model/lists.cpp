@@ -49,9 +49,23 @@ void link_after_last_not_later(const Sequence* sequence, Event* event, uint32_t 
   const int32_t tick = event->tick();
   uint32_t before = last;
   Event* before_event = event_at(sequence, before);
-  while (before_event != nullptr && before_event->tick() > tick) {
-    before = Links::previous(before_event);
-    before_event = event_at(sequence, before);
+  // The scan keeps the chunk it is in, so that a step within a chunk reads
+  // nothing but the event before.
+  if (before_event != nullptr) {
+    uint32_t chunk_number = before >> kChunkShift;
+    Event* chunk_events = sequence->store.chunks[chunk_number]->events();
+    while (before_event->tick() > tick) {
+      before = Links::previous(before_event);
+      if (before == kNoEvent) {
+        before_event = nullptr;
+        break;
+      }
+      if (before >> kChunkShift != chunk_number) {
+        chunk_number = before >> kChunkShift;
+        chunk_events = sequence->store.chunks[chunk_number]->events();
+      }
+      before_event = chunk_events + (before & kPlaceMask);
+    }
   }
   const uint32_t after = before_event != nullptr ? Links::next(before_event) : first;
   Links::previous(event) = before;

@@ -258,10 +258,13 @@ inline Event* event_at(const Sequence* sequence, uint32_t index) {
   return sequence->store.chunks[index >> kChunkShift]->events() + (index & kPlaceMask);
 }
 
-// The event of an index, found from another event of the same sequence.
+// The event of an index, found from another event of the same sequence:
+// most neighbours lie in the same chunk, found without reading the table.
 inline Event* event_near(const Event* from, uint32_t index) {
   if (index == kNoEvent) return nullptr;
-  return chunk_of(from)->chunks[index >> kChunkShift]->events() + (index & kPlaceMask);
+  EventChunk* chunk = chunk_of(from);
+  if (index >> kChunkShift != chunk->number) chunk = chunk->chunks[index >> kChunkShift];
+  return chunk->events() + (index & kPlaceMask);
 }
 
 inline Track* track_of(const Event* event) { return sequence_of(event)->tracks_by_slot[event->track_slot()]; }
