@@ -16,7 +16,9 @@ constexpr const char* kUsage =
     "hms:<h>:<m>:<s> | hmsf:<h>:<m>:<s>:<f> | marker:<marker> ) ] [ ( --solo-track <n> ) ... | ( "
     "--mute-track <n> ) ... ] [ --extra-time <seconds> ] [ -- ] <filename.mid>\n"
     "        [ --tempo <percent> ] [ --transpose <semitones> ] [ --loop <count> ] [ --lyrics ] [ --progress "
-    "]\n";
+    "] [ --click ] [ --count-in <bars> ]\n";
+
+constexpr int32_t kMostCountInBars = 16;
 
 bool is_help_word(const char* word) {
   for (const char* help : {"--help", "-h", "/help", "/h", "/?"}) {
@@ -76,6 +78,10 @@ class Parser {
         options_.practice.lyrics = out_;
       } else if (std::strcmp(word, "--progress") == 0) {
         options_.practice.progress = err_;
+      } else if (std::strcmp(word, "--click") == 0) {
+        options_.practice.click = true;
+      } else if (std::strcmp(word, "--count-in") == 0) {
+        outcome = parse_count_in();
       } else if (std::strcmp(word, "--") == 0) {
         options_ended = true;
       } else {
@@ -150,6 +156,17 @@ class Parser {
     int32_t count = 0;
     if (!read_decimal_int(count_text, &count) || count < 0) return ParseOutcome::kUsage;
     options_.practice.loop_count = count;
+    return ParseOutcome::kParsed;
+  }
+
+  // A few bars at most: a count-in of hours is a slip of the keyboard.
+  ParseOutcome parse_count_in() {
+    const char* bars_text = nullptr;
+    if (take_argument(&bars_text) != ParseOutcome::kParsed) return ParseOutcome::kUsage;
+    int32_t bars = 0;
+    if (!read_decimal_int(bars_text, &bars) || bars < 0 || bars > kMostCountInBars)
+      return ParseOutcome::kUsage;
+    options_.practice.count_in_bars = bars;
     return ParseOutcome::kParsed;
   }
 

@@ -52,6 +52,8 @@ int run(int argc, char** argv, Platform& platform, FILE* out, FILE* err) {
   resolve_time_spec(options.to_text, sequence.get(), &to_tick);
   apply_solo_or_mute(sequence.get(), options.solo_tracks, options.mute_tracks, track_ports);
 
+  options.practice.messages = err;
+  options.practice.click_port = default_port;
   play_sequence(platform, sequence.get(), track_ports, from_tick, to_tick, options.extra_time,
                 options.practice);
   ports.close_all();

@@ -1,0 +1,56 @@
+// A click on every beat, on the percussion channel, following the first
+// track's time signatures: a high wood block on a bar's first beat, a low one
+// on the others. Each click sounds until the next one, or until stopped.
+#ifndef TACTUS_PLAYER_CORE_CLICK_H
+#define TACTUS_PLAYER_CORE_CLICK_H
+
+#include <cstdint>
+#include <limits>
+#include <vector>
+
+#include "player/platform.h"
+#include "tactus/model.h"
+
+namespace tactus::player {
+
+inline constexpr int32_t kNoBeat = std::numeric_limits<int32_t>::max();
+
+class Click {
+ public:
+  Click(Sequence* sequence, MidiPort* port);
+
+  // The meter in effect at a tick: beats to a bar and the length of a beat
+  // in the file's seconds at the tempo there.
+  struct Meter {
+    int32_t beats_per_bar;
+    double beat_seconds;
+  };
+  Meter meter_at(int32_t tick) const;
+
+  // The first beat at or after `tick`; kNoBeat if the sequence has no beats.
+  int32_t beat_at_or_after(int32_t tick) const;
+  bool is_bar_start(int32_t beat_tick) const;
+
+  // Ends the click sounding, if any, and sounds one: accented or not.
+  void sound(Platform& platform, bool accented);
+  void silence(Platform& platform);
+
+ private:
+  struct Signature {
+    int32_t tick;
+    double beat;  // in quarter notes
+    int32_t numerator, denominator;
+  };
+  const Signature& signature_at(int32_t tick) const;
+  // Beat n of a signature's stretch (n from 0), as a tick.
+  int32_t beat_tick(const Signature& signature, int64_t n) const;
+
+  Sequence* sequence_;
+  MidiPort* port_;
+  std::vector<Signature> signatures_;  // by tick; the first at tick 0
+  int32_t sounding_note_ = -1;
+};
+
+}  // namespace tactus::player
+
+#endif
