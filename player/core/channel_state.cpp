@@ -11,19 +11,16 @@ constexpr int kNrpnLsb = 98, kNrpnMsb = 99, kRpnLsb = 100, kRpnMsb = 101;
 constexpr int kResetAllControllers = 121;
 constexpr uint16_t kNonRegistered = 1u << 14;
 
-// Kept elsewhere (bank, data entry, selection) or no state at all (data
-// increment and decrement, the channel mode messages).
-bool is_plain_controller(int number) {
-  return number != kBankMsb && number != kBankLsb && number != kDataMsb && number != kDataLsb &&
-         !(number >= 96 && number <= 101) && number < 120;
+// A controller that holds a value of its own: not data entry (kept as the
+// parameters' data), increment or decrement, nor a channel mode message.
+bool holds_value(int number) {
+  return number != kDataMsb && number != kDataLsb && number != 96 && number != 97 && number < 120;
 }
 
-// What Reset All Controllers leaves alone: bank, volume, pan, the sound and
-// effects controllers, and the parameters' data.
-bool survives_reset(int number) {
-  return number == kBankMsb || number == kBankLsb || number == 7 || number == 10 ||
-         (number >= 70 && number <= 79) || (number >= 91 && number <= 95) || number == kDataMsb ||
-         number == kDataLsb;
+// Brought in the order of their own: bank first, the selection last.
+bool is_plain_controller(int number) {
+  return holds_value(number) && number != kBankMsb && number != kBankLsb &&
+         !(number >= kNrpnLsb && number <= kRpnMsb);
 }
 
 int value_or(int value, int fallback) { return value >= 0 ? value : fallback; }
@@ -96,12 +93,14 @@ void ChannelValues::apply(uint32_t message) {
     controllers[first] = static_cast<int8_t>(second);
     non_registered_selected = first <= kNrpnMsb ? 1 : 0;
   } else if (first == kResetAllControllers) {
-    for (int number = 0; number < 120; ++number)
-      if (!survives_reset(number)) controllers[number] = static_cast<int8_t>(power_on_controller(number));
+    // As the MIDI Manufacturers Association recommends: modulation, the four
+    // pedals and the parameter selection; expression to full.
+    for (int number : {1, 64, 65, 66, 67}) controllers[number] = 0;
+    controllers[11] = 127;
     controllers[kNrpnLsb] = controllers[kNrpnMsb] = controllers[kRpnLsb] = controllers[kRpnMsb] = 127;
     pitch_bend = 8192;
     pressure = 0;
-  } else if (is_plain_controller(first)) {
+  } else if (holds_value(first)) {
     controllers[first] = static_cast<int8_t>(second);
   }
 }
@@ -176,13 +175,14 @@ class Bringer {
     }
   }
 
-  // The kind selected last goes last, so that later data entry reaches it.
+  // The kind selected last goes last, so that later data entry reaches it;
+  // a synthesizer starts with the registered kind.
   void bring_selection() {
-    const int kind = held(target_.non_registered_selected, output_.non_registered_selected, 0);
-    if (kind < 0) return;
+    const int kind = std::max<int>(target_.non_registered_selected, 0);
     const bool non_registered = kind == 1;
     bring_pair(non_registered ? kRpnMsb : kNrpnMsb, false);
-    bring_pair(non_registered ? kNrpnMsb : kRpnMsb, output_.non_registered_selected != kind);
+    const int held_kind = output_.non_registered_selected;
+    bring_pair(non_registered ? kNrpnMsb : kRpnMsb, held_kind >= 0 && held_kind != kind);
   }
 
   void bring_pair(int msb, bool select_anyway) {

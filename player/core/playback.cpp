@@ -339,6 +339,8 @@ class Playback {
     const bool before = key_position(platform_.clock_ms()) < from;
     transport_.loop(from, to);
     if (before) jump_to(from);
+    // The event waited for may lie beyond the loop's new end.
+    ++moves_;
   }
 
   // Where playback is, for the keys: the tick just reached, so that a key
