@@ -6,6 +6,7 @@
 #include <sstream>
 
 #include "player/core/progress_line.h"
+#include "player/core/text_width.h"
 #include "support/midi_bytes.h"
 #include "test_platform.h"
 
@@ -248,6 +249,30 @@ TEST_F(Run, WordsAndTheStatusLineShareTheTerminalsRow) {
   EXPECT_EQ(drawn[6], "Hel" + std::string(43, ' '));  // spaces cover the longer row before
   EXPECT_EQ(drawn[7], "Hel");
   EXPECT_EQ(drawn[8], "bar 1:1.300  0:00:00 / 0:00:00  120.0 bpm");
+  // On a narrow terminal the words are cut from their start, then the status from its end, a column spare.
+  for (const auto& [columns, row] : {std::pair{45, "l  bar 1:1.000  0:00:00 / 0:00:00  120.0 bpm"},
+                                     std::pair{20, "bar 1:1.000  0:00:0"}}) {
+    platform.columns = columns;
+    EXPECT_EQ(rows(run_song({"--lyrics", "--progress"}, events).err)[4], row);
+  }
+}
+
+// Terminal columns: wide characters two, combining marks none, a stray byte one; a cut splits nothing.
+TEST(TextWidth, ColumnsAndCutsThatKeepCharactersWhole) {
+  const struct {
+    std::string text;
+    size_t columns, limit;
+    std::string head, tail;
+  } rows[] = {{"abc", 3, 2, "ab", "bc"},
+              {"\xE6\x97\xA5\xE6\x9C\xAC", 4, 3, "\xE6\x97\xA5", "\xE6\x9C\xAC"},
+              {"xe\xCC\x81y", 3, 2, "xe\xCC\x81", "e\xCC\x81y"},
+              {"e\xCC\x81y", 2, 1, "e\xCC\x81", "y"},
+              {"\xFF\xE6\x97", 3, 1, "\xFF", "\x97"}};
+  for (const auto& row : rows) {
+    EXPECT_EQ(text_columns(row.text), row.columns) << row.text;
+    EXPECT_EQ(head_within(row.text, row.limit), row.head) << row.text;
+    EXPECT_EQ(tail_within(row.text, row.limit), row.tail) << row.text;
+  }
 }
 
 TEST(ProgressText, TimesInWholeSecondsThePassOnlyInALoopWhatTheKeysChangedAndNoMoreThanTheBufferHolds) {
