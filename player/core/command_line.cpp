@@ -49,7 +49,7 @@ class Parser {
       if (options_ended) {
         outcome = take_file_name(word);
       } else if (is_help_word(word)) {
-        outcome = ParseOutcome::kUsage;
+        outcome = ParseOutcome::kHelp;
       } else if (std::strcmp(word, "--out") == 0) {
         outcome = parse_out();
       } else if (std::strcmp(word, "--track-out") == 0) {

@@ -36,6 +36,7 @@ struct Options {
 enum class ParseOutcome {
   kParsed,  // run with the options
   kUsage,   // show the usage text
+  kHelp,    // show the usage text and the keys
   kFailed,  // a message has been written
 };
 

@@ -4,6 +4,7 @@
 #include <new>
 
 #include "player/core/command_line.h"
+#include "player/core/console.h"
 #include "player/core/device_ports.h"
 #include "player/core/playback.h"
 #include "player/core/range.h"
@@ -30,6 +31,10 @@ int run(int argc, char** argv, Platform& platform, FILE* out, FILE* err) {
       break;
     case ParseOutcome::kUsage:
       print_usage(program, err);
+      return 1;
+    case ParseOutcome::kHelp:
+      print_usage(program, err);
+      std::fputs(kKeysHelp, err);
       return 1;
     case ParseOutcome::kFailed:
       return 1;

@@ -5,6 +5,7 @@
 #include <cmath>
 #include <sstream>
 
+#include "player/core/console.h"
 #include "player/core/progress_line.h"
 #include "player/core/text_width.h"
 #include "support/midi_bytes.h"
@@ -105,9 +106,10 @@ TEST_F(Run, UsageAndErrorMessagesWithTheirStreamsAndStatus) {
     expect_run({"@SONG@", "--tempo", tempo}, 1, "", kUsage);
   for (const char* count : {"-1", "-4294967297", "forever", ""})
     expect_run({"@SONG@", "--loop", count}, 1, "", kUsage);
-  for (const char* option : {"--tempo", "--transpose", "--loop"})
+  for (const char* bars : {"-1", "17", "two", ""}) expect_run({"@SONG@", "--count-in", bars}, 1, "", kUsage);
+  for (const char* option : {"--tempo", "--transpose", "--loop", "--count-in"})
     expect_run({"@SONG@", option}, 1, "", kUsage);
-  for (const char* help : {"--help", "-h", "/help", "/h", "/?"}) expect_run({help}, 1, "", kUsage);
+  for (const char* help : {"--help", "-h", "/help", "/h", "/?"}) expect_run({help}, 1, "", kUsage + kKeysHelp);
   // None opened so far; a track's device opens while parsing, stays when the file fails.
   EXPECT_TRUE(platform.log.empty());
   expect_run({"--track-out", "9", "first", "missing.mid"}, 1, "", cannot_open + "\"missing.mid\".\n");
