@@ -198,8 +198,10 @@ class Playback {
     for (int64_t beat = 0; beat <= beats && !interrupted_.load(); ++beat) {
       const uint32_t due = start + due_time_ms(static_cast<double>(beat) * beat_ms / 1000.0);
       for (uint32_t now = platform_.clock_ms(); now - start < due - start && !interrupted_.load();
-           now = platform_.clock_ms())
+           now = platform_.clock_ms()) {
         wait(due - now);
+        obey_quit_only();
+      }
       if (beat < beats) click_.sound(platform_, beat % meter.beats_per_bar == 0);
     }
     return start + due_time_ms(static_cast<double>(beats) * beat_ms / 1000.0);
@@ -224,6 +226,14 @@ class Playback {
     for (KeyCommand key = console_.next_command(); key.command != Command::kNone;
          key = console_.next_command())
       obey(key);
+  }
+
+  // Where nothing is played to move about in (the count-in, the extra
+  // time), only the keys that end the run count.
+  void obey_quit_only() {
+    for (KeyCommand key = console_.next_command(); key.command != Command::kNone;
+         key = console_.next_command())
+      if (key.command == Command::kQuit) interrupted_.store(true);
   }
 
   void obey(const KeyCommand& key) {
@@ -367,9 +377,7 @@ class Playback {
     uint32_t elapsed = 0;
     while (!interrupted_.load()) {
       wait(limit - elapsed);
-      for (KeyCommand key = console_.next_command(); key.command != Command::kNone;
-           key = console_.next_command())
-        if (key.command == Command::kQuit) interrupted_.store(true);
+      obey_quit_only();
       elapsed = platform_.clock_ms() - start;
       if (elapsed >= limit) break;
     }
