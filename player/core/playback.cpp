@@ -180,7 +180,9 @@ class Playback {
   }
 
   // The clock starts at the first wait: with a loop or a count-in at the
-  // range's start, after the count-in; otherwise `tick` is due at once.
+  // range's start, after the count-in, so that the first pass lasts as long
+  // as the others (a rest at its start is waited for); otherwise `tick` is
+  // due at once.
   uint32_t start_clock(uint32_t now, int32_t tick) {
     if (count_in_bars_ > 0) now = count_in(now);
     const int32_t first = starts_at_range_start_ ? transport_.plan().start_tick : tick;

@@ -36,12 +36,10 @@ class Transport {
   // Milliseconds from the file's start to `tick` at the tempo played.
   uint32_t due_of(int32_t tick) const;
 
-  // The clock: due times count from its origin, fixed at the first wait.
-  // With a loop the range's start is due then, so the first pass lasts
-  // as long as the others; otherwise the first waited event is due at once.
+  // The clock: due times count from its origin, which the player fixes at
+  // its first wait so that `first_due` is due then.
   bool clock_started() const { return clock_started_; }
   void start_clock(uint32_t now, uint32_t first_due);
-  bool starts_at_range_start() const { return plan_.repeats; }
   // Milliseconds played since the origin; frozen while paused.
   uint32_t elapsed(uint32_t now) const { return paused_ ? paused_elapsed_ : now - origin_; }
   // The tick reached at `now`, within the range.
