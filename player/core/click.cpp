@@ -15,7 +15,7 @@ constexpr uint32_t kAccentVelocity = 110, kBeatVelocity = 80;
 
 // Time signatures count in the first track only, as in every time conversion;
 // before the first, 4/4.
-Click::Click(Sequence* sequence, MidiPort* port) : sequence_(sequence), port_(port) {
+Click::Click(Sequence* sequence, MidiPort* port, bool on) : sequence_(sequence), port_(port), on_(on) {
   signatures_.push_back({0, 0.0, 4, 4});
   for (Event* event = track_get_first_event(sequence_get_first_track(sequence)); event != nullptr;
        event = event_get_next_in_track(event)) {
@@ -68,6 +68,16 @@ bool Click::is_bar_start(int32_t beat_tick_value) const {
                        signature.denominator / 4.0;
   const int64_t n = static_cast<int64_t>(std::llround(beats));
   return n % signature.numerator == 0;
+}
+
+void Click::set_on(bool on, Platform& platform) {
+  on_ = on;
+  if (!on) silence(platform);
+}
+
+void Click::sound_next(Platform& platform) {
+  sound(platform, is_bar_start(next_beat_));
+  next_beat_ = beat_at_or_after(next_beat_ + 1);
 }
 
 void Click::sound(Platform& platform, bool accented) {

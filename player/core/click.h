@@ -17,7 +17,18 @@ inline constexpr int32_t kNoBeat = std::numeric_limits<int32_t>::max();
 
 class Click {
  public:
-  Click(Sequence* sequence, MidiPort* port);
+  // Nothing sounds without a port.
+  Click(Sequence* sequence, MidiPort* port, bool on);
+
+  // Whether the beats of playback are clicked.
+  bool on() const { return on_; }
+  void set_on(bool on, Platform& platform);
+
+  // The next beat to click, from the first at or after `tick` on.
+  void restart_at(int32_t tick) { next_beat_ = beat_at_or_after(tick); }
+  int32_t next_beat() const { return next_beat_; }
+  // Clicks the next beat, accented on a bar's first, and goes on to the one after.
+  void sound_next(Platform& platform);
 
   // The meter in effect at a tick: beats to a bar and the length of a beat
   // in the file's seconds at the tempo there.
@@ -31,7 +42,8 @@ class Click {
   int32_t beat_at_or_after(int32_t tick) const;
   bool is_bar_start(int32_t beat_tick) const;
 
-  // Ends the click sounding, if any, and sounds one: accented or not.
+  // Ends the click sounding, if any, and sounds one, accented or not: a
+  // count-in's, whether the beats are clicked or not.
   void sound(Platform& platform, bool accented);
   void silence(Platform& platform);
 
@@ -47,6 +59,8 @@ class Click {
 
   Sequence* sequence_;
   MidiPort* port_;
+  bool on_;
+  int32_t next_beat_ = kNoBeat;
   std::vector<Signature> signatures_;  // by tick; the first at tick 0
   int32_t sounding_note_ = -1;
 };

@@ -12,6 +12,7 @@
 #include "player/core/due_time.h"
 #include "player/core/event_index.h"
 #include "player/core/port_table.h"
+#include "player/core/song_places.h"
 #include "player/core/sounding_notes.h"
 #include "player/core/transport.h"
 #include "player/core/transpose.h"
@@ -41,14 +42,11 @@ class Playback {
         channels_(events_, ports_),
         sounding_notes_(ports_),
         console_(platform, sequence, practice),
-        click_(sequence, practice.click_port),
-        click_on_(practice.click),
+        click_(sequence, practice.click_port, practice.click),
+        places_(sequence, events_),
         count_in_bars_(practice.count_in_bars),
         transpose_(practice.transpose),
-        starts_at_range_start_(transport_.plan().repeats || practice.count_in_bars > 0) {
-    for (size_t i = 0; i < events_.size(); ++i)
-      if (event_is_marker(events_.event(i))) markers_.push_back(events_.tick(i));
-  }
+        starts_at_range_start_(transport_.plan().repeats || practice.count_in_bars > 0) {}
 
   // A console interrupt is handled only for the span of playback; outside
   // it the platform's default treatment holds. The terminal gets its
@@ -187,7 +185,7 @@ class Playback {
     if (count_in_bars_ > 0) now = count_in(now);
     const int32_t first = starts_at_range_start_ ? transport_.plan().start_tick : tick;
     transport_.start_clock(now, transport_.due_of(first));
-    next_click_ = click_.beat_at_or_after(first);
+    click_.restart_at(first);
     return now;
   }
 
@@ -213,13 +211,11 @@ class Playback {
   // next is due (or a time that never comes first).
   uint32_t sound_clicks(uint32_t elapsed) {
     const uint32_t never = elapsed + kLongestTimedWait;
-    if (!click_on_) return never;
     const int32_t limit = transport_.plan().repeats ? transport_.plan().end_tick : kNoBeat;
-    while (next_click_ < limit) {
-      const uint32_t due = transport_.due_of(next_click_);
+    while (click_.on() && click_.next_beat() < limit) {
+      const uint32_t due = transport_.due_of(click_.next_beat());
       if (due > elapsed) return due;
-      click_.sound(platform_, click_.is_bar_start(next_click_));
-      next_click_ = click_.beat_at_or_after(next_click_ + 1);
+      click_.sound_next(platform_);
     }
     return never;
   }
@@ -247,15 +243,18 @@ class Playback {
         break;
       case Command::kPreviousBar:
       case Command::kNextBar:
-        jump_to(bar_start(bar_of(here) + (key.command == Command::kNextBar ? 1 : -1)));
+        jump_to(places_.bar_start(places_.bar_of(here) + (key.command == Command::kNextBar ? 1 : -1)));
         break;
       case Command::kRangeStart:
         jump_to(transport_.plan().start_tick);
         break;
       case Command::kPreviousMarker:
-      case Command::kNextMarker:
-        jump_to_marker(here, key.command == Command::kNextMarker);
+      case Command::kNextMarker: {
+        const auto marker =
+            key.command == Command::kNextMarker ? places_.marker_after(here) : places_.marker_before(here);
+        if (marker) jump_to(*marker);
         break;
+      }
       case Command::kSlower:
       case Command::kFaster: {
         const float step = key.command == Command::kFaster ? kTempoStep : -kTempoStep;
@@ -274,12 +273,11 @@ class Playback {
         break;
       case Command::kLoopStart:
       case Command::kLoopEnd:
-        set_loop(key.command == Command::kLoopStart, bar_of(here));
+        set_loop(key.command == Command::kLoopStart, places_.bar_of(here));
         break;
       case Command::kClick:
-        click_on_ = !click_on_;
-        if (!click_on_) click_.silence(platform_);
-        next_click_ = click_.beat_at_or_after(here);
+        click_.set_on(!click_.on(), platform_);
+        click_.restart_at(here);
         break;
       case Command::kQuit:
         interrupted_.store(true);
@@ -302,7 +300,7 @@ class Playback {
   void resume(uint32_t now) {
     transport_.resume(now);
     channels_.bring_to(transport_.cursor(), platform_);
-    next_click_ = click_.beat_at_or_after(key_position(now));
+    click_.restart_at(key_position(now));
   }
 
   // Goes on from `tick`, with the synthesizer in the state that the file
@@ -311,7 +309,7 @@ class Playback {
     end_sounding();
     transport_.jump(tick, platform_.clock_ms());
     channels_.bring_to(transport_.cursor(), platform_);
-    next_click_ = click_.beat_at_or_after(std::max(tick, transport_.plan().start_tick));
+    click_.restart_at(std::max(tick, transport_.plan().start_tick));
     ++moves_;
   }
 
@@ -319,23 +317,13 @@ class Playback {
     end_sounding();
     transport_.next_pass();
     channels_.bring_to(transport_.cursor(), platform_);
-    next_click_ = click_.beat_at_or_after(transport_.plan().start_tick);
+    click_.restart_at(transport_.plan().start_tick);
     console_.start_paragraph();
   }
 
   void end_sounding() {
     sounding_notes_.end_all(platform_);
     click_.silence(platform_);
-  }
-
-  void jump_to_marker(int32_t here, bool next) {
-    if (next) {
-      auto found = std::upper_bound(markers_.begin(), markers_.end(), here);
-      if (found != markers_.end()) jump_to(*found);
-    } else {
-      auto found = std::lower_bound(markers_.begin(), markers_.end(), here);
-      if (found != markers_.begin()) jump_to(*std::prev(found));
-    }
   }
 
   // A loop from the keys, from and to the first beat of bars; the other end
@@ -345,8 +333,8 @@ class Playback {
     (start ? loop_from_bar_ : loop_to_bar_) = bar;
     if (loop_from_bar_ > 0 && loop_to_bar_ > 0 && loop_from_bar_ > loop_to_bar_)
       std::swap(loop_from_bar_, loop_to_bar_);
-    const int32_t from = loop_from_bar_ > 0 ? bar_start(loop_from_bar_) : transport_.range_start();
-    const int32_t to = loop_to_bar_ > 0 ? bar_start(loop_to_bar_) : transport_.range_end();
+    const int32_t from = loop_from_bar_ > 0 ? places_.bar_start(loop_from_bar_) : transport_.range_start();
+    const int32_t to = loop_to_bar_ > 0 ? places_.bar_start(loop_to_bar_) : transport_.range_end();
     if (to <= from) return;
     const bool before = key_position(platform_.clock_ms()) < from;
     transport_.loop(from, to);
@@ -358,17 +346,6 @@ class Playback {
   // Where playback is, for the keys: the tick just reached, so that a key
   // pressed right after a jump counts from its target.
   int32_t key_position(uint32_t now) const { return transport_.position_at(now + 1); }
-
-  int32_t bar_of(int32_t tick) const {
-    const char* text = sequence_get_mb_string_from_tick(sequence_, tick);
-    return text == nullptr ? 1 : static_cast<int32_t>(std::strtol(text, nullptr, 10));
-  }
-
-  int32_t bar_start(int32_t bar) const {
-    char text[32];
-    std::snprintf(text, sizeof text, "%d:1", std::max(bar, 1));
-    return sequence_get_tick_from_mb_string(sequence_, text);
-  }
 
   // The ports stay open for the extra time; only its limit, an interrupt or
   // the quit key ends the wait, not a wake-up left over from a long message.
@@ -408,8 +385,9 @@ class Playback {
     fields.tempo_percent = transport_.tempo_percent();
     fields.transpose = transpose_;
     fields.silenced_tracks = silenced_;
-    fields.loop_from_bar = loop_from_bar_ > 0 || loop_to_bar_ > 0 ? bar_of(transport_.plan().start_tick) : 0;
-    fields.loop_to_bar = bar_of(transport_.plan().end_tick);
+    fields.loop_from_bar =
+        loop_from_bar_ > 0 || loop_to_bar_ > 0 ? places_.bar_of(transport_.plan().start_tick) : 0;
+    fields.loop_to_bar = places_.bar_of(transport_.plan().end_tick);
     fields.paused = transport_.paused();
     return fields;
   }
@@ -436,15 +414,13 @@ class Playback {
   SoundingNotes sounding_notes_;
   Console console_;
   Click click_;
-  bool click_on_;
-  int32_t next_click_ = kNoBeat;
+  SongPlaces places_;
   int32_t count_in_bars_;
   int32_t transpose_;
   bool starts_at_range_start_;
   uint32_t silenced_ = 0;  // bit t: track t silenced from the keys
   int32_t loop_from_bar_ = 0, loop_to_bar_ = 0;
-  std::vector<int32_t> markers_;  // ticks, ascending
-  uint64_t moves_ = 0;            // jumps so far: a wait that sees a new one stops
+  uint64_t moves_ = 0;  // jumps so far: a wait that sees a new one stops
   uint32_t last_progress_draw_ = 0;
   // Set from the platform's threads; never cleared once interrupted.
   std::atomic<bool> interrupted_{false};
