@@ -56,8 +56,10 @@ void put_u32(std::vector<uint8_t>& out, uint32_t value) {
 }
 
 // One note start or end every 10 ticks at 480 a quarter, a tempo change
-// every 2000 events alternating between 100 and 140 beats a minute.
-std::string write_song() {
+// every 2000 events alternating between 100 and 140 beats a minute. With
+// `controllers`, every eighth event is a control change instead, on any of
+// the 16 channels, so that a jump has state to put right.
+std::string write_song(bool controllers = false) {
   std::vector<uint8_t> track;
   for (uint32_t n = 0; n < kEvents; ++n) {
     if (n % (kEvents / kTempoChanges) == 0) {
@@ -67,6 +69,11 @@ std::string write_song() {
                                  static_cast<uint8_t>(tempo >> 8), static_cast<uint8_t>(tempo)});
     }
     put_vlq(track, 10);
+    if (controllers && n % 8 == 7) {
+      track.insert(track.end(), {static_cast<uint8_t>(0xB0 | (n / 8) % 16),
+                                 static_cast<uint8_t>((n / 128) % 120), static_cast<uint8_t>(n % 128)});
+      continue;
+    }
     const auto note = static_cast<uint8_t>(36 + (n / 2) % 48);
     track.insert(track.end(), {static_cast<uint8_t>(n % 2 == 0 ? 0x90 : 0x80), note, 0x40});
   }
@@ -167,7 +174,7 @@ class SilentPlatform final : public tactus::player::Platform {
 };
 
 void BM_JumpPutsTheStateRight(benchmark::State& state) {
-  const std::string path = write_song();
+  const std::string path = write_song(true);
   tactus::Sequence* sequence = tactus::sequence_load(path.c_str());
   int port = 0;
   MidiPort* ports[] = {reinterpret_cast<MidiPort*>(&port)};

@@ -268,7 +268,7 @@ class Playback {
         transpose_ += key.command == Command::kHigher ? 1 : -1;
         break;
       case Command::kTrack:
-        end_sounding();
+        if ((silenced_ >> key.track & 1) == 0) end_sounding();
         silenced_ ^= 1u << key.track;
         break;
       case Command::kLoopStart:
