@@ -119,6 +119,8 @@ void ProgressLine::rewrite_row(std::string_view status, size_t columns) {
   }
   std::fwrite(status.data(), 1, status.size(), stream_);
   width += status_width;
+  // A row drawn before the terminal narrowed is covered only up to the new width.
+  drawn_width_ = std::min(drawn_width_, room);
   pad_to_drawn_width(width);
   drawn_width_ = width;
 }
