@@ -8,13 +8,15 @@ namespace {
 
 constexpr int kBankMsb = 0, kDataMsb = 6, kBankLsb = 32, kDataLsb = 38;
 constexpr int kNrpnLsb = 98, kNrpnMsb = 99, kRpnLsb = 100, kRpnMsb = 101;
+constexpr int kDataIncrement = 96, kDataDecrement = 97;
 constexpr int kResetAllControllers = 121;
 constexpr uint16_t kNonRegistered = 1u << 14;
 
-// A controller that holds a value of its own: not data entry (kept as the
-// parameters' data), increment or decrement, nor a channel mode message.
+// A controller that holds a value of its own: not data entry, increment or
+// decrement (kept as the parameters' data), nor a channel mode message.
 bool holds_value(int number) {
-  return number != kDataMsb && number != kDataLsb && number != 96 && number != 97 && number < 120;
+  return number != kDataMsb && number != kDataLsb && number != kDataIncrement && number != kDataDecrement &&
+         number < 120;
 }
 
 // Brought in the order of their own: bank first, the selection last.
@@ -77,7 +79,7 @@ void ChannelValues::apply(uint32_t message) {
   if (status == 0xD0) pressure = static_cast<int16_t>(first);
   if (status == 0xE0) pitch_bend = first | second << 7;
   if (status != 0xB0) return;
-  if (first == kDataMsb || first == kDataLsb) {
+  if (first == kDataMsb || first == kDataLsb || first == kDataIncrement || first == kDataDecrement) {
     // Data entry goes to the parameter selected last; 127/127 selects none.
     const bool non_registered = non_registered_selected == 1;
     const int msb = value_or(controllers[non_registered ? kNrpnMsb : kRpnMsb], 0);
@@ -88,7 +90,15 @@ void ChannelValues::apply(uint32_t message) {
                                   [](const Parameter& p, uint16_t wanted_key) { return p.key < wanted_key; });
     if (place == parameters.end() || place->key != key)
       place = parameters.insert(place, power_on_parameter(key));
-    (first == kDataMsb ? place->msb : place->lsb) = static_cast<uint8_t>(second);
+    if (first == kDataMsb) place->msb = static_cast<uint8_t>(second);
+    if (first == kDataLsb) place->lsb = static_cast<uint8_t>(second);
+    if (first == kDataIncrement || first == kDataDecrement) {
+      // A step of one in the 14-bit data, within its range.
+      const int data =
+          std::clamp((place->msb << 7 | place->lsb) + (first == kDataIncrement ? 1 : -1), 0, 16383);
+      place->msb = static_cast<uint8_t>(data >> 7);
+      place->lsb = static_cast<uint8_t>(data & 0x7F);
+    }
   } else if (first >= kNrpnLsb && first <= kRpnMsb) {
     controllers[first] = static_cast<int8_t>(second);
     non_registered_selected = first <= kNrpnMsb ? 1 : 0;

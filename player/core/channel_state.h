@@ -35,9 +35,9 @@ struct ChannelValues {
 
   // Follows a channel message of this channel as a General MIDI synthesizer
   // does: data entry (controllers 6 and 38) sets the selected parameter's
-  // data, Reset All Controllers (121) resets modulation, expression, the
-  // pedals, the selection, pitch bend and pressure. Data increment and
-  // decrement are not followed. Notes, key
+  // data and data increment and decrement (96, 97) step it by one, Reset
+  // All Controllers (121) resets modulation, expression, the pedals, the
+  // selection, pitch bend and pressure. Notes, key
   // pressure and the other channel mode messages change nothing kept here.
   void apply(uint32_t message);
 

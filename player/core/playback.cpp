@@ -142,8 +142,7 @@ class Playback {
     bool send = interrupted_.load() ? !event_is_note_start(event) : in_range || !event_is_note(event);
     // A track silenced from the keys loses its note starts only, so that
     // its controllers stay right for when it is heard again.
-    if (send && event_is_note_start(event) && track > 0 && track < 32 && (silenced_ >> track & 1) != 0)
-      send = false;
+    if (send && event_is_note_start(event) && track < 32 && (silenced_ >> track & 1) != 0) send = false;
     if (!send) return;
     uint32_t message = event_to_short_message(event);
     if (!transpose_message(message, transpose_)) return;

@@ -144,12 +144,16 @@ struct ModelChannel {
     if (status == 0xD0) pressure = first;
     if (status == 0xE0) bend = first | second << 7;
     if (status != 0xB0) return;
-    if (first == 6 || first == 38) {
+    if (first == 6 || first == 38 || first == 96 || first == 97) {
       const int msb = controllers[non_registered ? 99 : 101], lsb = controllers[non_registered ? 98 : 100];
       if (msb == 127 && lsb == 127) return;  // the null parameter
       const int parameter = (non_registered ? 1 << 14 : 0) | msb << 7 | lsb;
-      auto& value = data.try_emplace(parameter, power_on(parameter)).first->second;
-      (first == 6 ? value.first : value.second) = second;
+      auto& [data_msb, data_lsb] = data.try_emplace(parameter, power_on(parameter)).first->second;
+      if (first == 6) data_msb = second;
+      if (first == 38) data_lsb = second;
+      // Increment and decrement: one step of the 14-bit value, which stays within its range.
+      const int stepped = std::clamp(data_msb * 128 + data_lsb + (first == 96) - (first == 97), 0, 16383);
+      data_msb = stepped / 128, data_lsb = stepped % 128;
       return;
     }
     if (first >= 98 && first <= 101) non_registered = first <= 99;
@@ -160,18 +164,16 @@ struct ModelChannel {
       bend = 8192, pressure = 0;
       return;
     }
-    if (first < 120 && first != 96 && first != 97) controllers[first] = second;
+    if (first < 120) controllers[first] = second;
   }
 
-  // What sounds alike: data entry, increments and the mode messages hold nothing of their own.
+  // What sounds alike: the parameters' data as the power-on values fill it in.
   bool same_state(const ModelChannel& other) const {
     auto state = [](const ModelChannel& c) {
       std::map<int, std::pair<int, int>> data;
       for (const auto& [parameter, value] : c.data)
         if (value != power_on(parameter)) data[parameter] = value;
-      std::array<int, 128> controllers = c.controllers;
-      for (int n : {6, 38, 96, 97}) controllers[n] = 0;
-      return std::tuple(c.program, c.bend, c.pressure, controllers, c.non_registered, data);
+      return std::tuple(c.program, c.bend, c.pressure, c.controllers, c.non_registered, data);
     };
     return state(*this) == state(other);
   }
@@ -198,8 +200,8 @@ TEST(PracticeState, AtEverySeamAndJumpTheSynthesizerIsAsIfTheSongHadPlayedFromIt
     sysex_new(tracks[0], 0, sizeof gm_on, gm_on);
     for (int n = 0; n < 300; ++n) {
       const int kind = below(8), channel = below(3), tick = below(512) * 60, value = below(128);
-      const int controller =
-          std::array{0, 32, 1, 7, 10, 11, 64, 65, 6, 38, 98, 99, 100, 101, 121, 96, 2, 33}[below(18)];
+      const int controller = std::array{0,  32, 1,   7,   10,  11, 64, 65, 6,  38,
+                                        98, 99, 100, 101, 121, 96, 97, 2,  33, 123}[below(20)];
       const int selection = std::array{0, 1, 2, 127, value}[below(5)];
       const uint32_t status =
           std::array{0x90u, 0x80u, 0xB0u, 0xB0u, 0xB0u, 0xC0u, 0xD0u, 0xE0u}[kind] | channel;

@@ -109,7 +109,8 @@ TEST_F(Run, UsageAndErrorMessagesWithTheirStreamsAndStatus) {
   for (const char* bars : {"-1", "17", "two", ""}) expect_run({"@SONG@", "--count-in", bars}, 1, "", kUsage);
   for (const char* option : {"--tempo", "--transpose", "--loop", "--count-in"})
     expect_run({"@SONG@", option}, 1, "", kUsage);
-  for (const char* help : {"--help", "-h", "/help", "/h", "/?"}) expect_run({help}, 1, "", kUsage + kKeysHelp);
+  for (const char* help : {"--help", "-h", "/help", "/h", "/?"})
+    expect_run({help}, 1, "", kUsage + kKeysHelp);
   // None opened so far; a track's device opens while parsing, stays when the file fails.
   EXPECT_TRUE(platform.log.empty());
   expect_run({"--track-out", "9", "first", "missing.mid"}, 1, "", cannot_open + "\"missing.mid\".\n");
@@ -269,7 +270,8 @@ TEST(TextWidth, ColumnsAndCutsThatKeepCharactersWhole) {
               {"\xE6\x97\xA5\xE6\x9C\xAC", 4, 3, "\xE6\x97\xA5", "\xE6\x9C\xAC"},
               {"xe\xCC\x81y", 3, 2, "xe\xCC\x81", "e\xCC\x81y"},
               {"e\xCC\x81y", 2, 1, "e\xCC\x81", "y"},
-              {"\xFF\xE6\x97", 3, 1, "\xFF", "\x97"}};
+              {"\xFF\xE6\x97", 3, 1, "\xFF", "\x97"},
+              {"\xF0\x9F\x8E\xB5" "a", 3, 2, "\xF0\x9F\x8E\xB5", "a"}};
   for (const auto& row : rows) {
     EXPECT_EQ(text_columns(row.text), row.columns) << row.text;
     EXPECT_EQ(head_within(row.text, row.limit), row.head) << row.text;
