@@ -75,7 +75,11 @@ void ChannelValues::apply(uint32_t message) {
   const uint32_t status = message & 0xF0;
   const int first = static_cast<int>((message >> 8) & 0x7F);
   const int second = static_cast<int>((message >> 16) & 0x7F);
-  if (status == 0xC0) program = static_cast<int16_t>(first);
+  if (status == 0xC0) {
+    program = static_cast<int16_t>(first);
+    program_bank = {static_cast<int8_t>(value_or(controllers[kBankMsb], 0)),
+                    static_cast<int8_t>(value_or(controllers[kBankLsb], 0))};
+  }
   if (status == 0xD0) pressure = static_cast<int16_t>(first);
   if (status == 0xE0) pitch_bend = first | second << 7;
   if (status != 0xB0) return;
@@ -124,11 +128,9 @@ class Bringer {
       : target_(target), output_(output), channel_(channel), platform_(platform), port_(port) {}
 
   void bring() {
-    const bool bank_sent = bring_controller(kBankMsb, true) | bring_controller(kBankLsb, false);
-    // A bank takes effect at the next program change only.
-    const int program =
-        bank_sent ? held(target_.program, output_.program, 0) : wanted(target_.program, output_.program, 0);
-    if (program >= 0) send(0xC0, program, 0);
+    bring_instrument();
+    bring_controller(kBankMsb, true);
+    bring_controller(kBankLsb, false);
     for (int number = 1; number < 120; ++number)
       if (is_plain_controller(number)) bring_controller(number, number < 32);
     bring_parameters();
@@ -148,6 +150,22 @@ class Bringer {
   }
 
   void control(int number, int value) { send(0xB0, number, value); }
+
+  // A bank select takes effect at the next program change only: the program
+  // goes with the bank it was chosen in, and a bank selected after it
+  // follows as a controller of its own.
+  void bring_instrument() {
+    const bool target_set = target_.program >= 0;
+    if (!target_set && output_.program < 0) return;
+    const int program = target_set ? target_.program : 0;
+    const int msb = target_set ? target_.program_bank[0] : 0;
+    const int lsb = target_set ? target_.program_bank[1] : 0;
+    if (output_.program == program && output_.program_bank[0] == msb && output_.program_bank[1] == lsb)
+      return;
+    control(kBankMsb, msb);
+    control(kBankLsb, lsb);
+    send(0xC0, program, 0);
+  }
 
   // Some synthesizers clear a controller's LSB when its MSB comes, so an
   // MSB that is sent takes the LSB it pairs with along.

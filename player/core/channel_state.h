@@ -26,6 +26,7 @@ struct ChannelValues {
 
   std::array<int8_t, 128> controllers;
   int16_t program = -1;
+  std::array<int8_t, 2> program_bank{-1, -1};  // bank MSB and LSB at the program change
   int16_t pressure = -1;
   int32_t pitch_bend = -1;              // 14 bits
   int8_t non_registered_selected = -1;  // which kind of parameter data entry goes to
@@ -51,8 +52,8 @@ ChannelValues::Parameter power_on_parameter(uint16_t key);
 // Sends what brings a synthesizer that holds `output` to `target`, and
 // updates `output` to match: each value that `target` sets and `output`
 // lacks or holds otherwise, and for a value that only `output` sets, its
-// power-on value unless it holds that. Bank and program first, then the
-// controllers, the parameters' data, the parameter selection, pitch bend
+// power-on value unless it holds that. The program first, with the bank it
+// was chosen in, then the controllers (a bank selected since among them), the parameters' data, the parameter selection, pitch bend
 // and pressure, all to `port` on `channel`.
 void bring_channel(const ChannelValues& target, ChannelValues& output, uint32_t channel, Platform& platform,
                    MidiPort* port);

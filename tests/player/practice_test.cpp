@@ -124,6 +124,7 @@ TEST(PracticeKeys, PauseAndKeyChangeEndTheSoundingNoteAndTheKeysArePrinted) {
 // Reset All Controllers as the MIDI Manufacturers Association recommends it (RP-015).
 struct ModelChannel {
   int program = 0, bend = 8192, pressure = 0;
+  std::pair<int, int> program_bank{0, 0};  // a bank takes effect with the next program change
   std::array<int, 128> controllers{};
   bool non_registered = false;              // the kind of parameter that data entry reaches
   std::map<int, std::pair<int, int>> data;  // parameter (bit 14: non-registered) -> data MSB, LSB
@@ -140,7 +141,7 @@ struct ModelChannel {
   void receive(int status, int first, int second) {
     if (status == 0x90 && second > 0) notes.insert(first);
     if (status == 0x80 || (status == 0x90 && second == 0)) notes.erase(first);
-    if (status == 0xC0) program = first;
+    if (status == 0xC0) program = first, program_bank = {controllers[0], controllers[32]};
     if (status == 0xD0) pressure = first;
     if (status == 0xE0) bend = first | second << 7;
     if (status != 0xB0) return;
@@ -173,7 +174,7 @@ struct ModelChannel {
       std::map<int, std::pair<int, int>> data;
       for (const auto& [parameter, value] : c.data)
         if (value != power_on(parameter)) data[parameter] = value;
-      return std::tuple(c.program, c.bend, c.pressure, c.controllers, c.non_registered, data);
+      return std::tuple(c.program, c.program_bank, c.bend, c.pressure, c.controllers, c.non_registered, data);
     };
     return state(*this) == state(other);
   }
