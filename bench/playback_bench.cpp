@@ -182,6 +182,7 @@ void BM_JumpPutsTheStateRight(benchmark::State& state) {
   const tactus::player::EventIndex events(sequence);
   const tactus::player::PortTable table(ports);
   tactus::player::ChannelStates channels(events, table);
+  channels.prepare();
   state.counters["index_ms"] = std::chrono::duration<double, std::milli>(Clock::now() - start).count();
   SilentPlatform platform;
   size_t target = 0;

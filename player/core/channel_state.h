@@ -53,8 +53,8 @@ ChannelValues::Parameter power_on_parameter(uint16_t key);
 // updates `output` to match: each value that `target` sets and `output`
 // lacks or holds otherwise, and for a value that only `output` sets, its
 // power-on value unless it holds that. The program first, with the bank it
-// was chosen in, then the controllers (a bank selected since among them), the parameters' data, the parameter selection, pitch bend
-// and pressure, all to `port` on `channel`.
+// was chosen in, then the controllers (a bank selected since among them), the parameters' data, the parameter
+// selection, pitch bend and pressure, all to `port` on `channel`.
 void bring_channel(const ChannelValues& target, ChannelValues& output, uint32_t channel, Platform& platform,
                    MidiPort* port);
 

@@ -5,9 +5,12 @@
 namespace tactus::player {
 
 ChannelStates::ChannelStates(const EventIndex& events, const PortTable& ports)
-    : events_(events), ports_(ports), output_(ports.size()), target_(ports.size()) {
-  std::vector<PortChannels> state(ports.size());
-  for (size_t index = 0; index < events.size(); ++index) {
+    : events_(events), ports_(ports), output_(ports.size()), target_(ports.size()) {}
+
+void ChannelStates::prepare() {
+  if (!checkpoints_.empty()) return;
+  std::vector<PortChannels> state(ports_.size());
+  for (size_t index = 0; index < events_.size(); ++index) {
     if (index % kEventsPerCheckpoint == 0) checkpoints_.push_back(state);
     apply_event(index, state);
   }
@@ -32,6 +35,7 @@ void ChannelStates::message_sent(int32_t port_index, uint32_t message) {
 }
 
 void ChannelStates::bring_to(size_t event_index, Platform& platform) {
+  prepare();
   const size_t checkpoint = std::min(event_index / kEventsPerCheckpoint, checkpoints_.size() - 1);
   target_ = checkpoints_[checkpoint];
   for (size_t index = checkpoint * kEventsPerCheckpoint; index < event_index && index < events_.size();

@@ -20,10 +20,13 @@ class ChannelStates {
  public:
   using PortChannels = std::array<ChannelValues, 16>;
 
+  ChannelStates(const EventIndex& events, const PortTable& ports);
+
   // Reads the channel events of the tracks that have a port once, keeping
   // the state at every few thousand events, so that the state before any
-  // event is a short walk from the nearest one.
-  ChannelStates(const EventIndex& events, const PortTable& ports);
+  // event is a short walk from the nearest one. Done at the first
+  // bring_to() unless done before, where it costs no time.
+  void prepare();
 
   // Notes a channel message sent to a port (its index in the table).
   void message_sent(int32_t port_index, uint32_t message);
@@ -31,6 +34,7 @@ class ChannelStates {
   // Brings every port to the state that the events before `event_index`
   // set (see bring_channel): only what differs is sent. Sends no notes and
   // no system-exclusive message; sounding notes are to be ended before.
+  // Allocates nothing once prepared and the parameters' tables have grown.
   void bring_to(size_t event_index, Platform& platform);
 
  private:

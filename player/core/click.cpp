@@ -15,9 +15,13 @@ constexpr uint32_t kAccentVelocity = 110, kBeatVelocity = 80;
 
 // Time signatures count in the first track only, as in every time conversion;
 // before the first, 4/4.
-Click::Click(Sequence* sequence, MidiPort* port, bool on) : sequence_(sequence), port_(port), on_(on) {
+Click::Click(Sequence* sequence, MidiPort* port, bool on) : sequence_(sequence), port_(port), on_(on) {}
+
+// Read at the first use: a run without clicks spends no time on them.
+void Click::read_signatures() const {
+  if (!signatures_.empty()) return;
   signatures_.push_back({0, 0.0, 4, 4});
-  for (Event* event = track_get_first_event(sequence_get_first_track(sequence)); event != nullptr;
+  for (Event* event = track_get_first_event(sequence_get_first_track(sequence_)); event != nullptr;
        event = event_get_next_in_track(event)) {
     if (!event_is_time_signature(event)) continue;
     const int32_t numerator = time_signature_get_numerator(event);
@@ -25,11 +29,12 @@ Click::Click(Sequence* sequence, MidiPort* port, bool on) : sequence_(sequence),
     if (numerator <= 0 || denominator <= 0) continue;
     const int32_t tick = event_get_tick(event);
     if (tick == signatures_.back().tick) signatures_.pop_back();
-    signatures_.push_back({tick, sequence_get_beat_from_tick(sequence, tick), numerator, denominator});
+    signatures_.push_back({tick, sequence_get_beat_from_tick(sequence_, tick), numerator, denominator});
   }
 }
 
 const Click::Signature& Click::signature_at(int32_t tick) const {
+  read_signatures();
   auto after = std::upper_bound(signatures_.begin(), signatures_.end(), tick,
                                 [](int32_t wanted, const Signature& s) { return wanted < s.tick; });
   return after == signatures_.begin() ? signatures_.front() : *std::prev(after);

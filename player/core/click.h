@@ -24,8 +24,9 @@ class Click {
   bool on() const { return on_; }
   void set_on(bool on, Platform& platform);
 
-  // The next beat to click, from the first at or after `tick` on.
-  void restart_at(int32_t tick) { next_beat_ = beat_at_or_after(tick); }
+  // The next beat to click, from the first at or after `tick` on; none
+  // while the beats are not clicked.
+  void restart_at(int32_t tick) { next_beat_ = on_ ? beat_at_or_after(tick) : kNoBeat; }
   int32_t next_beat() const { return next_beat_; }
   // Clicks the next beat, accented on a bar's first, and goes on to the one after.
   void sound_next(Platform& platform);
@@ -53,6 +54,7 @@ class Click {
     double beat;  // in quarter notes
     int32_t numerator, denominator;
   };
+  void read_signatures() const;
   const Signature& signature_at(int32_t tick) const;
   // Beat n of a signature's stretch (n from 0), as a tick.
   int32_t beat_tick(const Signature& signature, int64_t n) const;
@@ -61,7 +63,7 @@ class Click {
   MidiPort* port_;
   bool on_;
   int32_t next_beat_ = kNoBeat;
-  std::vector<Signature> signatures_;  // by tick; the first at tick 0
+  mutable std::vector<Signature> signatures_;  // by tick; the first at tick 0
   int32_t sounding_note_ = -1;
 };
 

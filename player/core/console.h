@@ -53,6 +53,7 @@ class Console {
   // foreground; see Platform::start_keys.
   void start_keys() { keys_ = platform_.start_keys(); }
   void stop_keys();
+  bool takes_keys() const { return keys_; }
   // The next command typed, kNone when no key is left.
   KeyCommand next_command();
 

@@ -58,6 +58,8 @@ class Playback {
       ~KeysTaken() { console.stop_keys(); }
     } keys{console_};
     console_.start_keys();
+    // Where playback can go on from elsewhere, the state is ready for it.
+    if (console_.takes_keys() || transport_.plan().repeats) channels_.prepare();
     if (console_.shows_progress()) draw_progress(platform_.clock_ms());
     walk();
     wait_extra_time(extra_time);
@@ -109,7 +111,7 @@ class Playback {
         rest = true;
       }
       if (transport_.at_end()) return;
-      Event* event = events_.event(transport_.cursor());
+      Event* event = transport_.cursor();
       const bool in_range = transport_.in_range(event_get_tick(event));
       if (waits_for(event, in_range) && !wait_until(event_get_tick(event))) continue;
       transport_.advance();
@@ -157,6 +159,8 @@ class Playback {
   // reason just measures again.
   bool wait_until(int32_t tick) {
     const uint64_t moves = moves_;
+    float tempo = transport_.tempo_percent();
+    uint32_t due = transport_.due_of(tick);
     while (!interrupted_.load()) {
       uint32_t now = platform_.clock_ms();
       if (!transport_.clock_started()) now = start_clock(now, tick);
@@ -164,7 +168,6 @@ class Playback {
         wait(kWaitForever);
       } else {
         const uint32_t elapsed = transport_.elapsed(now);
-        const uint32_t due = transport_.due_of(tick);
         const uint32_t click_due = sound_clicks(elapsed);
         if (elapsed >= due) return true;
         const uint32_t limit = std::min({due - elapsed, click_due - elapsed, kLongestTimedWait});
@@ -172,6 +175,10 @@ class Playback {
       }
       obey_keys();
       if (moves_ != moves) return false;
+      if (transport_.tempo_percent() != tempo) {
+        tempo = transport_.tempo_percent();
+        due = transport_.due_of(tick);
+      }
     }
     return true;
   }
@@ -298,7 +305,7 @@ class Playback {
 
   void resume(uint32_t now) {
     transport_.resume(now);
-    channels_.bring_to(transport_.cursor(), platform_);
+    channels_.bring_to(transport_.cursor_index(), platform_);
     click_.restart_at(key_position(now));
   }
 
@@ -307,7 +314,7 @@ class Playback {
   void jump_to(int32_t tick) {
     end_sounding();
     transport_.jump(tick, platform_.clock_ms());
-    channels_.bring_to(transport_.cursor(), platform_);
+    channels_.bring_to(transport_.cursor_index(), platform_);
     click_.restart_at(std::max(tick, transport_.plan().start_tick));
     ++moves_;
   }
@@ -315,7 +322,7 @@ class Playback {
   void next_pass() {
     end_sounding();
     transport_.next_pass();
-    channels_.bring_to(transport_.cursor(), platform_);
+    channels_.bring_to(transport_.cursor_index(), platform_);
     click_.restart_at(transport_.plan().start_tick);
     console_.start_paragraph();
   }

@@ -8,9 +8,15 @@
 
 namespace tactus::player {
 
-SongPlaces::SongPlaces(Sequence* sequence, const EventIndex& events) : sequence_(sequence) {
-  for (size_t i = 0; i < events.size(); ++i)
-    if (event_is_marker(events.event(i))) markers_.push_back(events.tick(i));
+SongPlaces::SongPlaces(Sequence* sequence, const EventIndex& events) : sequence_(sequence), events_(events) {}
+
+const std::vector<int32_t>& SongPlaces::markers() {
+  if (!markers_found_) {
+    for (size_t i = 0; i < events_.size(); ++i)
+      if (event_is_marker(events_.event(i))) markers_.push_back(events_.tick(i));
+    markers_found_ = true;
+  }
+  return markers_;
 }
 
 // The mb text begins with the bar number.
@@ -25,15 +31,17 @@ int32_t SongPlaces::bar_start(int32_t bar) const {
   return sequence_get_tick_from_mb_string(sequence_, text);
 }
 
-std::optional<int32_t> SongPlaces::marker_before(int32_t tick) const {
-  auto found = std::lower_bound(markers_.begin(), markers_.end(), tick);
-  if (found == markers_.begin()) return std::nullopt;
+std::optional<int32_t> SongPlaces::marker_before(int32_t tick) {
+  const std::vector<int32_t>& ticks = markers();
+  auto found = std::lower_bound(ticks.begin(), ticks.end(), tick);
+  if (found == ticks.begin()) return std::nullopt;
   return *std::prev(found);
 }
 
-std::optional<int32_t> SongPlaces::marker_after(int32_t tick) const {
-  auto found = std::upper_bound(markers_.begin(), markers_.end(), tick);
-  if (found == markers_.end()) return std::nullopt;
+std::optional<int32_t> SongPlaces::marker_after(int32_t tick) {
+  const std::vector<int32_t>& ticks = markers();
+  auto found = std::upper_bound(ticks.begin(), ticks.end(), tick);
+  if (found == ticks.end()) return std::nullopt;
   return *found;
 }
 

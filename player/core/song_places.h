@@ -20,12 +20,17 @@ class SongPlaces {
   int32_t bar_of(int32_t tick) const;
   // The first beat of a bar; of bar 1 for bars before it.
   int32_t bar_start(int32_t bar) const;
-  // The last marker before `tick`, or the first after it.
-  std::optional<int32_t> marker_before(int32_t tick) const;
-  std::optional<int32_t> marker_after(int32_t tick) const;
+  // The last marker before `tick`, or the first after it. The markers are
+  // looked for at the first call.
+  std::optional<int32_t> marker_before(int32_t tick);
+  std::optional<int32_t> marker_after(int32_t tick);
 
  private:
+  const std::vector<int32_t>& markers();
+
   Sequence* sequence_;
+  const EventIndex& events_;
+  bool markers_found_ = false;
   std::vector<int32_t> markers_;  // ticks, ascending
 };
 

@@ -14,7 +14,8 @@ Transport::Transport(Sequence* sequence, const EventIndex& events, int32_t from_
       from_tick_(from_tick),
       to_tick_(to_tick),
       tempo_percent_(practice.tempo_percent),
-      plan_(plan_passes(sequence, from_tick, to_tick, practice)) {
+      plan_(plan_passes(sequence, from_tick, to_tick, practice)),
+      cursor_(sequence_get_first_event(sequence)) {
   range_start_ = plan_.start_tick;
   range_end_ = plan_.end_tick;
 }
@@ -50,13 +51,13 @@ int32_t Transport::position_at(uint32_t now) const {
 
 void Transport::next_pass() {
   ++pass_;
-  cursor_ = events_.first_at(plan_.start_tick);
+  cursor_ = events_.event_or_end(events_.first_at(plan_.start_tick));
   origin_ += plan_.end_due - plan_.start_due;
 }
 
 void Transport::jump(int32_t tick, uint32_t now) {
   tick = std::clamp(tick, plan_.start_tick, std::max(plan_.start_tick, plan_.end_tick));
-  cursor_ = events_.first_at(tick);
+  cursor_ = events_.event_or_end(events_.first_at(tick));
   const uint32_t due = due_of(tick);
   origin_ = now - due;
   if (paused_) paused_elapsed_ = due;

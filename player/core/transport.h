@@ -18,15 +18,17 @@ class Transport {
   Transport(Sequence* sequence, const EventIndex& events, int32_t from_tick, int32_t to_tick,
             const PracticeOptions& practice);
 
-  // The next event to play, an index into the event list.
-  size_t cursor() const { return cursor_; }
-  void advance() { ++cursor_; }
-  bool at_end() const { return cursor_ >= events_.size(); }
+  // The next event to play; null after the last. Its index in the event
+  // list is found only where playback goes on from elsewhere.
+  Event* cursor() const { return cursor_; }
+  size_t cursor_index() const { return events_.index_of(cursor_); }
+  void advance() { cursor_ = event_get_next_in_sequence(cursor_); }
+  bool at_end() const { return cursor_ == nullptr; }
 
   const PassPlan& plan() const { return plan_; }
   int64_t pass() const { return pass_; }
   // A pass of a loop is over once the next event is at or after its end.
-  bool pass_over() const { return plan_.repeats && (at_end() || events_.tick(cursor_) >= plan_.end_tick); }
+  bool pass_over() const { return plan_.repeats && (at_end() || event_get_tick(cursor_) >= plan_.end_tick); }
   bool last_pass() const { return !plan_.repeats || pass_ == plan_.count; }
   // Whether an event is waited for: a loop's pass leaves out its end tick,
   // where the next pass begins; a range without a loop includes both ends.
@@ -71,7 +73,7 @@ class Transport {
   float tempo_percent_;
   PassPlan plan_;
   int64_t pass_ = 1;
-  size_t cursor_ = 0;
+  Event* cursor_;
   // Any clock value can be the origin, 0 included, so whether it is set is
   // kept apart.
   uint32_t origin_ = 0;
