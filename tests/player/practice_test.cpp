@@ -88,6 +88,10 @@ TEST(PracticeKeys, EachKeyIsHeardAtOnceAndOnlyFromATerminal) {
        beats(40, 9, 0) + beats(44, 1, 4100) + beats(45, 3, 4500) + beats(44, 2, 6000)},
       {{}, {{250, 'c'}}, 2001, std::vector<std::string>{"0 40"} + clicks},
       {{}, {{1200, 'q'}}, 100000, beats(40, 3, 0)},
+      {{"--click", "--from", "mb:1:3", "--to", "mb:2:1", "--loop", "2"},
+       {},
+       100000,  // on the beat across the seam
+       {"0 c77", "0 42", "500 c77", "500 43", "1000 c77", "1000 42", "1500 c77", "1500 43"}},
       {{"--click", "--count-in", "1", "--tempo", "50"}, {}, 11001, count_in, true, true},
   };
   for (const auto& row : rows) {
