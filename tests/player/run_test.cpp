@@ -271,7 +271,9 @@ TEST(TextWidth, ColumnsAndCutsThatKeepCharactersWhole) {
               {"xe\xCC\x81y", 3, 2, "xe\xCC\x81", "e\xCC\x81y"},
               {"e\xCC\x81y", 2, 1, "e\xCC\x81", "y"},
               {"\xFF\xE6\x97", 3, 1, "\xFF", "\x97"},
-              {"\xF0\x9F\x8E\xB5" "a", 3, 2, "\xF0\x9F\x8E\xB5", "a"}};
+              {"\xF0\x9F\x8E\xB5"
+               "a",
+               3, 2, "\xF0\x9F\x8E\xB5", "a"}};
   for (const auto& row : rows) {
     EXPECT_EQ(text_columns(row.text), row.columns) << row.text;
     EXPECT_EQ(head_within(row.text, row.limit), row.head) << row.text;
