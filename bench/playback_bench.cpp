@@ -4,7 +4,9 @@
 // start of the run to the first message sent (loading, routing and the
 // first due time), and the CPU time of a whole run, which is all the CPU
 // that playing costs besides sleeping. Also counts the allocations while the
-// events are walked, which should be none.
+// events are walked, which should be none. And the time a jump takes to put
+// the channels' state right (a key, a loop's seam), which should stay well
+// under 20 ms, with the time the state's checkpoints take to build.
 #include <benchmark/benchmark.h>
 
 #include <chrono>
@@ -16,8 +18,12 @@
 #include <string>
 #include <vector>
 
+#include "player/core/channel_states.h"
+#include "player/core/event_index.h"
 #include "player/core/player.h"
+#include "player/core/port_table.h"
 #include "player/platform.h"
+#include "tactus/smf.h"
 
 namespace {
 
@@ -50,8 +56,10 @@ void put_u32(std::vector<uint8_t>& out, uint32_t value) {
 }
 
 // One note start or end every 10 ticks at 480 a quarter, a tempo change
-// every 2000 events alternating between 100 and 140 beats a minute.
-std::string write_song() {
+// every 2000 events alternating between 100 and 140 beats a minute. With
+// `controllers`, every eighth event is a control change instead, on any of
+// the 16 channels, so that a jump has state to put right.
+std::string write_song(bool controllers = false) {
   std::vector<uint8_t> track;
   for (uint32_t n = 0; n < kEvents; ++n) {
     if (n % (kEvents / kTempoChanges) == 0) {
@@ -61,6 +69,11 @@ std::string write_song() {
                                  static_cast<uint8_t>(tempo >> 8), static_cast<uint8_t>(tempo)});
     }
     put_vlq(track, 10);
+    if (controllers && n % 8 == 7) {
+      track.insert(track.end(), {static_cast<uint8_t>(0xB0 | (n / 8) % 16),
+                                 static_cast<uint8_t>((n / 128) % 120), static_cast<uint8_t>(n % 128)});
+      continue;
+    }
     const auto note = static_cast<uint8_t>(36 + (n / 2) % 48);
     track.insert(track.end(), {static_cast<uint8_t>(n % 2 == 0 ? 0x90 : 0x80), note, 0x40});
   }
@@ -139,6 +152,50 @@ void BM_WholeRunCpu(benchmark::State& state) {
   std::filesystem::remove(path);
 }
 BENCHMARK(BM_WholeRunCpu)->MeasureProcessCPUTime()->Unit(benchmark::kMillisecond)->Iterations(5);
+
+// Sends nothing: what is measured is finding what to send.
+class SilentPlatform final : public tactus::player::Platform {
+ public:
+  int32_t output_device_count() override { return 0; }
+  std::string output_device_name(int32_t) override { return {}; }
+  MidiPort* open_output(int32_t) override { return nullptr; }
+  void close_output(MidiPort*) override {}
+  void send_short_message(MidiPort*, uint32_t) override { ++messages_; }
+  LongMessageSent send_long_message(MidiPort*, const unsigned char*, size_t, Notification) override {
+    return LongMessageSent::kRefused;
+  }
+  uint32_t clock_ms() override { return 0; }
+  void wait(uint32_t) override {}
+  void wake() override {}
+  void install_interrupt_handler(Notification) override {}
+  void remove_interrupt_handler() override {}
+  bool is_terminal(std::FILE*) override { return false; }
+  uint64_t messages_ = 0;
+};
+
+void BM_JumpPutsTheStateRight(benchmark::State& state) {
+  const std::string path = write_song(true);
+  tactus::Sequence* sequence = tactus::sequence_load(path.c_str());
+  int port = 0;
+  MidiPort* ports[] = {reinterpret_cast<MidiPort*>(&port)};
+  const Clock::time_point start = Clock::now();
+  const tactus::player::EventIndex events(sequence);
+  const tactus::player::PortTable table(ports);
+  tactus::player::ChannelStates channels(events, table);
+  channels.prepare();
+  state.counters["index_ms"] = std::chrono::duration<double, std::milli>(Clock::now() - start).count();
+  SilentPlatform platform;
+  size_t target = 0;
+  for (auto _ : state) {
+    // Far apart, and each just before a checkpoint, where the walk to the state is longest.
+    target = (target + 377777) % events.size();
+    channels.bring_to(target - target % 4096 + 4095, platform);
+  }
+  state.counters["messages"] = static_cast<double>(platform.messages_);
+  tactus::sequence_free(sequence);
+  std::filesystem::remove(path);
+}
+BENCHMARK(BM_JumpPutsTheStateRight)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 

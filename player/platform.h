@@ -1,7 +1,7 @@
 // What the player needs from the operating system, behind one small
 // interface: MIDI output devices and ports, a millisecond clock, a wake-up
-// object, the console interrupt hook and whether a console stream is a
-// terminal. Backends: RtMidi (ALSA, CoreMIDI)
+// object, the console interrupt hook, keys typed on the console and what a
+// console stream is (a terminal, how wide). Backends: RtMidi (ALSA, CoreMIDI)
 // with libjack for JACK on Linux and macOS, the multimedia MIDI API on
 // Windows, and a recording backend with a virtual clock in the tests.
 #ifndef TACTUS_PLAYER_PLATFORM_H
@@ -35,6 +35,14 @@ enum class LongMessageSent {
 };
 
 inline constexpr int32_t kDefaultDevice = -1;
+
+// A key typed on the console: a printable character as its code, or one of
+// these.
+inline constexpr int32_t kNoKey = -1;
+inline constexpr int32_t kKeyEscape = 0x1B;
+inline constexpr int32_t kKeyLeft = 0x100;
+inline constexpr int32_t kKeyRight = 0x101;
+inline constexpr int32_t kKeyHome = 0x102;
 inline constexpr uint32_t kWaitForever = 0xFFFFFFFFu;
 
 class Platform {
@@ -82,6 +90,23 @@ class Platform {
   // Whether a console stream is a terminal, where a status line can be
   // rewritten in place; a file or a pipe is not.
   virtual bool is_terminal(std::FILE* stream) = 0;
+
+  // The width in columns of the terminal that `stream` writes to; 0 when
+  // unknown. It changes when the terminal is resized, so ask again.
+  virtual int32_t terminal_columns(std::FILE*) { return 0; }
+
+  // Keys typed on the console, for the span of playback. start_keys() takes
+  // them only when standard input is a terminal and this process is in its
+  // foreground: the terminal then neither echoes nor waits for a line, and
+  // true is returned; otherwise nothing is read and false is returned. From
+  // then on a wait also ends when a key comes, and next_key() gives the keys
+  // in the order typed, kNoKey when none is left. stop_keys() gives the
+  // terminal its settings back; the backend does so as well before the
+  // process stops (Ctrl+Z, taking keys again once it goes on) and on every
+  // other way out. Main thread only.
+  virtual bool start_keys() { return false; }
+  virtual int32_t next_key() { return kNoKey; }
+  virtual void stop_keys() {}
 };
 
 // The platform of this build (POSIX or Windows), created on first use.

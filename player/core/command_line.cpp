@@ -16,7 +16,9 @@ constexpr const char* kUsage =
     "hms:<h>:<m>:<s> | hmsf:<h>:<m>:<s>:<f> | marker:<marker> ) ] [ ( --solo-track <n> ) ... | ( "
     "--mute-track <n> ) ... ] [ --extra-time <seconds> ] [ -- ] <filename.mid>\n"
     "        [ --tempo <percent> ] [ --transpose <semitones> ] [ --loop <count> ] [ --lyrics ] [ --progress "
-    "] [ --encoding <name> ]\n";
+    "] [ --click ] [ --count-in <bars> ] [ --encoding <name> ]\n";
+
+constexpr int32_t kMostCountInBars = 16;
 
 bool is_help_word(const char* word) {
   for (const char* help : {"--help", "-h", "/help", "/h", "/?"}) {
@@ -47,7 +49,7 @@ class Parser {
       if (options_ended) {
         outcome = take_file_name(word);
       } else if (is_help_word(word)) {
-        outcome = ParseOutcome::kUsage;
+        outcome = ParseOutcome::kHelp;
       } else if (std::strcmp(word, "--out") == 0) {
         outcome = parse_out();
       } else if (std::strcmp(word, "--track-out") == 0) {
@@ -78,6 +80,10 @@ class Parser {
         options_.practice.progress = err_;
       } else if (std::strcmp(word, "--encoding") == 0) {
         outcome = parse_encoding();
+      } else if (std::strcmp(word, "--click") == 0) {
+        options_.practice.click = true;
+      } else if (std::strcmp(word, "--count-in") == 0) {
+        outcome = parse_count_in();
       } else if (std::strcmp(word, "--") == 0) {
         options_ended = true;
       } else {
@@ -162,6 +168,17 @@ class Parser {
     if (options_.practice.text.use_encoding(name)) return ParseOutcome::kParsed;
     std::fprintf(err_, "Error:  Unknown text encoding \"%s\".\n", name);
     return ParseOutcome::kFailed;
+  }
+
+  // A few bars at most: a count-in of hours is a slip of the keyboard.
+  ParseOutcome parse_count_in() {
+    const char* bars_text = nullptr;
+    if (take_argument(&bars_text) != ParseOutcome::kParsed) return ParseOutcome::kUsage;
+    int32_t bars = 0;
+    if (!read_decimal_int(bars_text, &bars) || bars < 0 || bars > kMostCountInBars)
+      return ParseOutcome::kUsage;
+    options_.practice.count_in_bars = bars;
+    return ParseOutcome::kParsed;
   }
 
   ParseOutcome append_track(std::vector<int32_t>& tracks) {

@@ -27,7 +27,8 @@ struct Options {
   const char* from_text = nullptr;  // the last --from, if any
   const char* to_text = nullptr;    // the last --to, if any
   float extra_time = 0;             // seconds
-  // The words go to standard output, the status line to standard error.
+  // The words go to standard output, the status line and the keys' table to
+  // standard error.
   PracticeOptions practice;
   const char* file_name = nullptr;
 };
@@ -35,6 +36,7 @@ struct Options {
 enum class ParseOutcome {
   kParsed,  // run with the options
   kUsage,   // show the usage text
+  kHelp,    // show the usage text and the keys
   kFailed,  // a message has been written
 };
 

@@ -21,8 +21,14 @@ namespace tactus::player {
 // for extra_time seconds, and every note still sounding gets a note end.
 //
 // `practice` changes the tempo, transposes, loops over the range (then a
-// pass is from_tick <= tick < to_tick, and the range is played again from
-// its start), shows the words and a status line.
+// pass is from_tick <= tick < to_tick, each pass lasts the range's full
+// length from its start, and between passes the channels are brought to
+// the state the file has at the start), clicks the beats, counts in, shows
+// the words and a status line, and takes keys from the console
+// (Platform::start_keys) to pause, jump, change the tempo and the key,
+// silence tracks and loop; wherever playback goes on from elsewhere, the
+// sounding notes end and the channels are brought to the file's state
+// there. Main thread only.
 void play_sequence(Platform& platform, Sequence* sequence, std::span<MidiPort* const> track_ports,
                    int32_t from_tick, int32_t to_tick, float extra_time,
                    const PracticeOptions& practice = {});

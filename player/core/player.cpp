@@ -4,6 +4,7 @@
 #include <new>
 
 #include "player/core/command_line.h"
+#include "player/core/console.h"
 #include "player/core/device_ports.h"
 #include "player/core/playback.h"
 #include "player/core/range.h"
@@ -31,6 +32,10 @@ int run(int argc, char** argv, Platform& platform, FILE* out, FILE* err) {
     case ParseOutcome::kUsage:
       print_usage(program, err);
       return 1;
+    case ParseOutcome::kHelp:
+      print_usage(program, err);
+      std::fputs(kKeysHelp, err);
+      return 1;
     case ParseOutcome::kFailed:
       return 1;
   }
@@ -52,6 +57,8 @@ int run(int argc, char** argv, Platform& platform, FILE* out, FILE* err) {
   resolve_time_spec(options.to_text, sequence.get(), &to_tick);
   apply_solo_or_mute(sequence.get(), options.solo_tracks, options.mute_tracks, track_ports);
 
+  options.practice.messages = err;
+  options.practice.click_port = default_port;
   play_sequence(platform, sequence.get(), track_ports, from_tick, to_tick, options.extra_time,
                 options.practice);
   ports.close_all();

@@ -3,10 +3,13 @@
 #include <algorithm>
 #include <cinttypes>
 #include <cmath>
+#include <cstdint>
 #include <cstdlib>
 
 #include "common/song_end.h"
 #include "common/terminal_text.h"
+#include "player/core/pass_plan.h"
+#include "player/core/text_width.h"
 #include "tactus/timing.h"
 
 namespace tactus::player {
@@ -32,22 +35,33 @@ ClockText clock_text(double seconds) {
 }  // namespace
 
 size_t format_progress(char* text, size_t size, const char* bar_beat, double seconds, double total_seconds,
-                       double beats_per_minute, int64_t pass, int64_t pass_count) {
-  int length = std::snprintf(text, size, "bar %s  %s / %s  %.1f bpm", bar_beat, clock_text(seconds).text,
-                             clock_text(total_seconds).text, beats_per_minute);
-  if (length >= 0 && static_cast<size_t>(length) < size && pass > 0) {
-    const size_t used = static_cast<size_t>(length);
-    length += pass_count > 0 ? std::snprintf(text + used, size - used, "  pass %" PRId64 " of %" PRId64, pass,
-                                             pass_count)
-                             : std::snprintf(text + used, size - used, "  pass %" PRId64, pass);
+                       double beats_per_minute, const StatusFields& fields) {
+  size_t used = 0;
+  const auto append = [&](const char* format, auto... values) {
+    if (used >= size) return;
+    const int length = std::snprintf(text + used, size - used, format, values...);
+    used = length < 0 ? size : std::min(used + static_cast<size_t>(length), size);
+  };
+  append("bar %s  %s / %s  %.1f bpm", bar_beat, clock_text(seconds).text, clock_text(total_seconds).text,
+         beats_per_minute);
+  if (fields.pass > 0 && fields.pass_count > 0)
+    append("  pass %" PRId64 " of %" PRId64, fields.pass, fields.pass_count);
+  if (fields.pass > 0 && fields.pass_count <= 0) append("  pass %" PRId64, fields.pass);
+  if (fields.tempo_percent != 100) append("  %g%%", static_cast<double>(fields.tempo_percent));
+  if (fields.transpose != 0) append("  key %+d", static_cast<int>(fields.transpose));
+  if (fields.silenced_tracks != 0) {
+    append("  silent");
+    for (int track = 1; track < 32; ++track)
+      if ((fields.silenced_tracks >> track & 1) != 0) append(" %d", track);
   }
-  return std::min(static_cast<size_t>(std::max(length, 0)), size - 1);
+  if (fields.loop_from_bar > 0)
+    append("  loop %d-%d", static_cast<int>(fields.loop_from_bar), static_cast<int>(fields.loop_to_bar));
+  if (fields.paused) append("  paused");
+  return std::min(used, size - 1);
 }
 
-ProgressLine::ProgressLine(Sequence* sequence, float tempo_percent, std::FILE* stream, bool in_place,
-                           const Lyrics* shared_row)
+ProgressLine::ProgressLine(Sequence* sequence, std::FILE* stream, bool in_place, const Lyrics* shared_row)
     : sequence_(sequence),
-      tempo_percent_(tempo_percent),
       stream_(stream),
       in_place_(in_place),
       shared_row_(in_place ? shared_row : nullptr),
@@ -65,15 +79,16 @@ double ProgressLine::tempo_at(int32_t tick) const {
   return after == tempos_.begin() ? kDefaultBeatsPerMinute : std::prev(after)->second;
 }
 
-void ProgressLine::show(int32_t tick, int64_t pass, int64_t pass_count) {
+void ProgressLine::show(int32_t tick, const StatusFields& fields, size_t columns) {
   const char* bar_beat = sequence_get_mb_string_from_tick(sequence_, tick);
   if (bar_beat == nullptr) bar_beat = "?";
-  char status[160];
+  char status[256];
   const size_t length =
       format_progress(status, sizeof status, bar_beat, sequence_get_seconds_from_tick(sequence_, tick),
-                      total_seconds_, tempo_at(tick) * tempo_percent_ / 100.0, pass, pass_count);
+                      total_seconds_, tempo_at(tick) * fields.tempo_percent / 100.0, fields);
+  const int64_t pass = fields.pass;
   if (in_place_) {
-    rewrite_row(status, length);
+    rewrite_row({status, length}, columns);
   } else {
     // The mb text begins with the bar number.
     const long bar = std::strtol(bar_beat, nullptr, 10);
@@ -87,20 +102,35 @@ void ProgressLine::show(int32_t tick, int64_t pass, int64_t pass_count) {
 }
 
 // The row is written whole from its start, words first; spaces cover what
-// a longer row before it left behind.
-void ProgressLine::rewrite_row(const char* status, size_t length) {
+// a longer row before it left behind. One column stays free, as some
+// terminals wrap once the last one is written.
+void ProgressLine::rewrite_row(std::string_view status, size_t columns) {
+  const size_t room = columns > 1 ? columns - 1 : SIZE_MAX;
+  status = head_within(status, room);
+  const size_t status_width = text_columns(status);
   std::fputc('\r', stream_);
   size_t width = 0;
-  if (shared_row_ != nullptr && !shared_row_->current_line().empty()) {
-    const std::string_view words = shared_row_->current_line();
+  words_shown_ = 0;
+  const std::string_view line = shared_row_ != nullptr ? shared_row_->current_line() : std::string_view{};
+  if (!line.empty() && status_width + 2 < room) {
+    const std::string_view words = tail_within(line, room - status_width - 2);
     common::write_text(stream_, words);
     std::fputs("  ", stream_);
-    width = words.size() + 2;
+    width = text_columns(words) + 2;
+    words_shown_ = words.size();
   }
-  std::fwrite(status, 1, length, stream_);
-  width += length;
+  std::fwrite(status.data(), 1, status.size(), stream_);
+  width += status_width;
+  // A row drawn before the terminal narrowed is covered only up to the new width.
+  drawn_width_ = std::min(drawn_width_, room);
   pad_to_drawn_width(width);
   drawn_width_ = width;
+}
+
+// The end of the words' line that the row shows.
+std::string_view ProgressLine::shown_words() const {
+  const std::string_view line = shared_row_->current_line();
+  return line.substr(line.size() - std::min(words_shown_, line.size()));
 }
 
 void ProgressLine::pad_to_drawn_width(size_t width) {
@@ -109,13 +139,23 @@ void ProgressLine::pad_to_drawn_width(size_t width) {
 
 void ProgressLine::clear_for_words() {
   if (shared_row_ == nullptr || !drawn_) return;
-  const std::string_view words = shared_row_->current_line();
+  const std::string_view words = shown_words();
   std::fputc('\r', stream_);
   common::write_text(stream_, words);
-  pad_to_drawn_width(words.size());
+  pad_to_drawn_width(text_columns(words));
   std::fputc('\r', stream_);
   common::write_text(stream_, words);
-  drawn_width_ = words.size();
+  drawn_width_ = text_columns(words);
+  std::fflush(stream_);
+}
+
+void ProgressLine::clear() {
+  if (!in_place_ || !drawn_) return;
+  std::fputc('\r', stream_);
+  pad_to_drawn_width(0);
+  std::fputc('\r', stream_);
+  drawn_width_ = 0;
+  words_shown_ = 0;
   std::fflush(stream_);
 }
 

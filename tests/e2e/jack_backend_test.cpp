@@ -1,14 +1,18 @@
 // The real JACK backend in this process, on a private JACK server (dummy
 // driver, 1024 frames a period) with a capture client of the test's own.
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <jack/midiport.h>
 #include <signal.h>
 #include <spawn.h>
 #include <sys/wait.h>
+#include <termios.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <chrono>
+#include <csignal>
+#include <functional>
 #include <thread>
 
 #include "player/backends/posix/posix_platform.h"
@@ -196,6 +200,138 @@ TEST_F(EndToEnd, AnInterruptOrALostServerEndsTheRunAtOnce) {
   });
   EXPECT_EQ(outcome.status, 1);
   EXPECT_EQ(outcome.err, "Error:  Lost the connection to the JACK server.\n");
+}
+
+// The program on a pseudo-terminal of its own, in its foreground, with a parent in its session (so that
+// Ctrl+Z stops it, as in a shell). Keys go in through the terminal's master side.
+class TerminalRun {
+ public:
+  explicit TerminalRun(const std::string& song) {
+    master_ = posix_openpt(O_RDWR | O_NOCTTY);
+    if (master_ < 0 || grantpt(master_) != 0 || unlockpt(master_) != 0) return;
+    const std::string slave_path = ptsname(master_);
+    slave_ = open(slave_path.c_str(), O_RDWR | O_NOCTTY);
+    tcgetattr(slave_, &before_);
+    int pid_pipe[2];
+    if (pipe(pid_pipe) != 0) return;
+    leader_ = fork();
+    if (leader_ == 0) {
+      setsid();
+      const int terminal = open(slave_path.c_str(), O_RDWR);  // the session's controlling terminal
+      const pid_t player = fork();
+      if (player == 0) {
+        setpgid(0, 0);
+        for (int fd : {0, 1, 2}) dup2(terminal, fd);
+        execl(TACTUS_PROGRAM, "tactus", "--out", "capture:in_0", song.c_str(), static_cast<char*>(nullptr));
+        _exit(127);
+      }
+      setpgid(player, player);
+      signal(SIGTTOU, SIG_IGN);
+      tcsetpgrp(terminal, player);
+      (void)!write(pid_pipe[1], &player, sizeof player);
+      int status = 0;
+      while (waitpid(player, &status, 0) == player && !WIFEXITED(status) && !WIFSIGNALED(status)) {
+      }
+      _exit(WIFEXITED(status) ? WEXITSTATUS(status) : 128);
+    }
+    (void)!read(pid_pipe[0], &player_, sizeof player_);
+    close(pid_pipe[0]);
+    close(pid_pipe[1]);
+  }
+  ~TerminalRun() {
+    if (slave_ >= 0) close(slave_);
+    if (master_ >= 0) close(master_);
+  }
+
+  pid_t player() const { return player_; }
+  void type(const std::string& keys) { (void)!write(master_, keys.data(), keys.size()); }
+  // The process state letter in /proc: 'T' once stopped.
+  char state() const {
+    std::FILE* stat = std::fopen(("/proc/" + std::to_string(player_) + "/stat").c_str(), "r");
+    char letter = '?';
+    if (stat != nullptr && std::fscanf(stat, "%*d %*s %c", &letter) != 1) letter = '?';
+    if (stat != nullptr) std::fclose(stat);
+    return letter;
+  }
+  bool echoes() const {
+    termios now{};
+    tcgetattr(slave_, &now);
+    return (now.c_lflag & ECHO) != 0;
+  }
+  bool settings_as_before() const {
+    termios now{};
+    tcgetattr(slave_, &now);
+    return now.c_lflag == before_.c_lflag && now.c_iflag == before_.c_iflag &&
+           now.c_cc[VMIN] == before_.c_cc[VMIN] && now.c_cc[VTIME] == before_.c_cc[VTIME];
+  }
+  int status() {
+    int status = 0;
+    waitpid(leader_, &status, 0);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  }
+
+ private:
+  int master_ = -1, slave_ = -1;
+  pid_t leader_ = -1, player_ = -1;
+  termios before_{};
+};
+
+// Space pauses, which ends the sounding note at once; each way out gives the terminal its settings back,
+// Ctrl+Z before the process stops, and the keys are taken again once it goes on.
+TEST_F(EndToEnd, KeysFromATerminalAndItsSettingsBackAfterEveryWayOut) {
+  test::MidiBytes events;
+  events.vlq(0).bytes({0x90, 0x3C, 0x64}).vlq(19200).bytes({0x80, 0x3C, 0x00}).end_of_track(0);
+  const test::TempFile file("long.mid", test::MidiBytes().header(0, 1, 480).track(events));
+  test::MidiBytes short_events;
+  short_events.vlq(0).bytes({0x90, 0x3C, 0x64}).vlq(480).bytes({0x80, 0x3C, 0x00}).end_of_track(0);
+  const test::TempFile short_file("short.mid", test::MidiBytes().header(0, 1, 480).track(short_events));
+  const auto until = [](auto done) {
+    for (int i = 0; i < 400 && !done(); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    return done();
+  };
+  const struct {
+    const char* name;
+    std::function<void(TerminalRun&)> end;
+    size_t note_ends = 1;
+    int status = 0;
+  } ways[] = {
+      {"the end", [](TerminalRun&) {}},
+      {"q", [](TerminalRun& run) { run.type(" q"); }, 2},  // the pause's note end, then the file's
+      {"Esc", [](TerminalRun& run) { run.type("\x1b"); }},
+      {"Ctrl+C", [](TerminalRun& run) { run.type("\x03"); }},
+      {"SIGTERM", [](TerminalRun& run) { kill(run.player(), SIGTERM); }},
+      {"SIGHUP", [](TerminalRun& run) { kill(run.player(), SIGHUP); }},
+      {"Ctrl+Z",
+       [&](TerminalRun& run) {
+         run.type("\x1a");
+         EXPECT_TRUE(until([&] { return run.state() == 'T'; }));
+         EXPECT_TRUE(run.settings_as_before());
+         kill(run.player(), SIGCONT);
+         EXPECT_TRUE(until([&] { return !run.echoes(); })) << "keys taken again";
+         run.type("q");
+       }},
+      // Last, as it takes the server with it.
+      {"a lost server",
+       [this](TerminalRun&) {
+         kill(server_, SIGTERM);
+         waitpid(server_, nullptr, 0);
+         server_ = -1;
+       },
+       0, 1},
+  };
+  for (const auto& way : ways) {
+    count_ = 0;
+    TerminalRun run(std::string(way.name) == "the end" ? short_file.path() : file.path());
+    ASSERT_TRUE(until([&] { return count_.load() > 0 && !run.echoes(); })) << way.name;
+    way.end(run);
+    EXPECT_EQ(run.status(), way.status) << way.name;
+    EXPECT_TRUE(run.settings_as_before()) << way.name;
+    if (way.status != 0) continue;
+    const std::vector<Arrival> arrived = arrivals();
+    ASSERT_EQ(arrived.size(), 1 + way.note_ends) << way.name;
+    for (size_t i = 1; i < arrived.size(); ++i)
+      EXPECT_EQ(arrived[i].bytes, (Bytes{0x80, 0x3C, 0x00})) << way.name;
+  }
 }
 
 // No JACK server nor ALSA sequencer: no devices, and nothing printed but the player's own message.

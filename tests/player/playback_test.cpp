@@ -41,6 +41,7 @@ T pick(std::mt19937& random, std::initializer_list<T> values) {
 
 void random_case(std::mt19937& random, Case& c) {
   const auto below = [&](size_t n) { return static_cast<uint32_t>(random() % n); };
+  c.practice.loop_count = pick(random, {-1, -1, 1, 2, 3, 0});
   std::vector<Track*> tracks(1 + below(3));
   for (Track*& track : tracks) track = sequence_add_track(c.song);
   std::vector<int32_t> ticks{0};
@@ -48,8 +49,12 @@ void random_case(std::mt19937& random, Case& c) {
     Track* track = tracks[below(tracks.size())];
     int32_t& tick = ticks.emplace_back(below(25) * 60);  // 60 ticks apart, so that events often share one
     if (below(4) == 0) tick += below(60);
+    // A loop's seams bring the channels' state back, which the seam property checks: here loops
+    // get songs without it.
     const uint32_t status =
-        pick(random, {0x80u, 0x90u, 0x90u, 0xA0u, 0xB0u, 0xC0u, 0xD0u, 0xE0u, 0xF0u, 0xFFu});
+        c.practice.loop_count >= 0
+            ? pick(random, {0x80u, 0x90u, 0x90u, 0xA0u, 0xF0u, 0xFFu})
+            : pick(random, {0x80u, 0x90u, 0x90u, 0xA0u, 0xB0u, 0xC0u, 0xD0u, 0xE0u, 0xF0u, 0xFFu});
     const uint32_t first =
         status < 0xB0 ? pick(random, {0u, 3u, 5u, 60u, 62u, 125u, 126u, 127u, 188u}) : below(128);
     const uint32_t second = below(4) == 0 || (status & 0xE0) == 0xC0 ? 0 : below(128);
@@ -67,7 +72,6 @@ void random_case(std::mt19937& random, Case& c) {
   c.extra_ms = pick(random, {0u, 250u, 1000u});
   c.practice.tempo_percent = pick(random, {100.0f, 100.0f, 50.0f, 150.0f, 33.3f});
   c.practice.transpose = pick(random, {0, 0, 1, -5, 70, -70, INT32_MIN, INT32_MAX});
-  c.practice.loop_count = pick(random, {-1, -1, 1, 2, 3, 0});
   c.platform.long_messages = static_cast<LongMessages>(below(4));
   c.platform.long_message_delay = pick(random, {0u, 130u});
   if (c.practice.loop_count == 0 || below(3) != 0) c.happenings.push_back({below(3000), true});
@@ -77,7 +81,8 @@ void random_case(std::mt19937& random, Case& c) {
 
 // What playback must send and when, and how long it waits, in virtual ms: events in range
 // when due by the tempo map, the first at once; the others at once, but not notes; after the
-// stop all at once but note starts; notes still sounding ended between passes and at the end.
+// stop all at once but note starts; notes still sounding ended between passes and at the end. A loop's
+// first pass starts at the range's start, and the next pass goes on from its first event.
 class Reference {
  public:
   explicit Reference(const Case& c) : c_(c), happenings_(c.happenings) {
@@ -99,8 +104,8 @@ class Reference {
   std::optional<int64_t> origin;  // the virtual time at which the file's time 0 lies
 
   void play() {
+    size_t i = 0;
     for (int64_t pass = 1;; ++pass) {
-      size_t i = 0;
       for (; i < events_.size() && (!looping_ || stopped_ || event_get_tick(events_[i]) < end_); ++i)
         play(events_[i]);
       if (looping_) wait_due(due(end_));
@@ -110,6 +115,7 @@ class Reference {
       }
       end_sounding_notes();
       *origin += due(end_) - due(start_);
+      for (i = 0; i < events_.size() && event_get_tick(events_[i]) < start_;) ++i;
     }
     wait_until(now + c_.extra_ms);
     end_sounding_notes();
@@ -130,7 +136,7 @@ class Reference {
 
   void wait_due(int64_t due) {
     if (stopped_) return;
-    if (!origin) origin = static_cast<int64_t>(now) - due;
+    if (!origin) origin = static_cast<int64_t>(now) - (looping_ ? this->due(start_) : due);
     wait_until(static_cast<uint64_t>(*origin + due));
   }
 

@@ -6,7 +6,9 @@
 #include <sstream>
 
 #include "common/text_decoder.h"
+#include "player/core/console.h"
 #include "player/core/progress_line.h"
+#include "player/core/text_width.h"
 #include "support/midi_bytes.h"
 #include "test_platform.h"
 
@@ -22,7 +24,7 @@ const std::string kUsage =
     "hms:<h>:<m>:<s> | hmsf:<h>:<m>:<s>:<f> | marker:<marker> ) ] [ ( --solo-track <n> ) ... | ( "
     "--mute-track <n> ) ... ] [ --extra-time <seconds> ] [ -- ] <filename.mid>\n"
     "        [ --tempo <percent> ] [ --transpose <semitones> ] [ --loop <count> ] [ --lyrics ] [ --progress "
-    "] [ --encoding <name> ]\n";
+    "] [ --click ] [ --count-in <bars> ] [ --encoding <name> ]\n";
 
 // Track t holds a note on channel t at beat t, which shows where the track
 // went and whether it was in range; track 0 a marker at beat 2 and 90 bpm.
@@ -105,9 +107,11 @@ TEST_F(Run, UsageAndErrorMessagesWithTheirStreamsAndStatus) {
     expect_run({"@SONG@", "--tempo", tempo}, 1, "", kUsage);
   for (const char* count : {"-1", "-4294967297", "forever", ""})
     expect_run({"@SONG@", "--loop", count}, 1, "", kUsage);
-  for (const char* option : {"--tempo", "--transpose", "--loop"})
+  for (const char* bars : {"-1", "17", "two", ""}) expect_run({"@SONG@", "--count-in", bars}, 1, "", kUsage);
+  for (const char* option : {"--tempo", "--transpose", "--loop", "--count-in"})
     expect_run({"@SONG@", option}, 1, "", kUsage);
-  for (const char* help : {"--help", "-h", "/help", "/h", "/?"}) expect_run({help}, 1, "", kUsage);
+  for (const char* help : {"--help", "-h", "/help", "/h", "/?"})
+    expect_run({help}, 1, "", kUsage + kKeysHelp);
   // None opened so far; a track's device opens while parsing, stays when the file fails.
   EXPECT_TRUE(platform.log.empty());
   expect_run({"--track-out", "9", "first", "missing.mid"}, 1, "", cannot_open + "\"missing.mid\".\n");
@@ -204,11 +208,10 @@ TEST_F(Run, AKaraokeFileShowsItsTextEventsAsTheyAreDueOnTheLinesTheyMark) {
   for (const char* words : {"py ", "birth/", "\\day\r\n", "to\x1b"})
     events.meta(96, 0x01, MidiBytes().ascii(words));
   const Outcome outcome = run_song({"--lyrics", "--loop", "2", "--to", "tick:672"}, events);
-  // The first pass starts sounding at its first words, the second 200 ms
-  // before them, at the start of the range.
+  // Each pass starts at the start of the range, 200 ms before the first words.
   EXPECT_EQ(outcome.out, "Happy birth\n\nday\nto\n\nHappy birth\n\nday\nto\n");
   EXPECT_EQ(platform.wait_limits,
-            (std::vector<uint32_t>{100, 100, 100, 100, 100, 200, 100, 100, 100, 100, 100}));
+            (std::vector<uint32_t>{200, 100, 100, 100, 100, 100, 200, 100, 100, 100, 100, 100}));
 }
 
 TEST_F(Run, TheStatusLineIsRewrittenInPlaceOrWrittenOncePerBar) {
@@ -219,9 +222,9 @@ TEST_F(Run, TheStatusLineIsRewrittenInPlaceOrWrittenOncePerBar) {
   const std::vector<std::string> options = {"--progress", "--tempo", "125",      "--loop",
                                             "2",          "--to",    "tick:1920"};
   EXPECT_EQ(run_song(options, events).err,
-            "bar 1:1.000  0:00:00 / 0:00:02  150.0 bpm  pass 1 of 2\n"
-            "bar 1:1.000  0:00:00 / 0:00:02  150.0 bpm  pass 2 of 2\n"
-            "bar 2:1.000  0:00:02 / 0:00:02  75.0 bpm  pass 2 of 2\n");
+            "bar 1:1.000  0:00:00 / 0:00:02  150.0 bpm  pass 1 of 2  125%\n"
+            "bar 1:1.000  0:00:00 / 0:00:02  150.0 bpm  pass 2 of 2  125%\n"
+            "bar 2:1.000  0:00:02 / 0:00:02  75.0 bpm  pass 2 of 2  125%\n");
   platform.terminals = true;
   const std::vector<std::string> drawn = rows(run_song(options, events).err);
   // Before the first "\r" nothing; then every 100 ms for 3.2 s, and once at the end.
@@ -231,10 +234,10 @@ TEST_F(Run, TheStatusLineIsRewrittenInPlaceOrWrittenOncePerBar) {
   std::vector<uint32_t> waits = pass;
   waits.insert(waits.end(), pass.begin(), pass.end());
   EXPECT_EQ(platform.wait_limits, waits);
-  EXPECT_EQ(drawn[11], "bar 1:3.500  0:00:01 / 0:00:02  150.0 bpm  pass 1 of 2");
-  EXPECT_EQ(drawn[17], "bar 1:1.000  0:00:00 / 0:00:02  150.0 bpm  pass 2 of 2");
+  EXPECT_EQ(drawn[11], "bar 1:3.500  0:00:01 / 0:00:02  150.0 bpm  pass 1 of 2  125%");
+  EXPECT_EQ(drawn[17], "bar 1:1.000  0:00:00 / 0:00:02  150.0 bpm  pass 2 of 2  125%");
   // A space covers the last character of the longer row before.
-  EXPECT_EQ(drawn.back(), "bar 2:1.000  0:00:02 / 0:00:02  75.0 bpm  pass 2 of 2 \n");
+  EXPECT_EQ(drawn.back(), "bar 2:1.000  0:00:02 / 0:00:02  75.0 bpm  pass 2 of 2  125% \n");
 }
 
 // A text event is no word outside a karaoke file.
@@ -250,6 +253,12 @@ TEST_F(Run, WordsAndTheStatusLineShareTheTerminalsRow) {
   EXPECT_EQ(drawn[6], "Hel" + std::string(43, ' '));  // spaces cover the longer row before
   EXPECT_EQ(drawn[7], "Hel");
   EXPECT_EQ(drawn[8], "bar 1:1.300  0:00:00 / 0:00:00  120.0 bpm");
+  // On a narrow terminal the words are cut from their start, then the status from its end, a column spare.
+  for (const auto& [columns, row] : {std::pair{45, "l  bar 1:1.000  0:00:00 / 0:00:00  120.0 bpm"},
+                                     std::pair{20, "bar 1:1.000  0:00:0"}}) {
+    platform.columns = columns;
+    EXPECT_EQ(rows(run_song({"--lyrics", "--progress"}, events).err)[4], row);
+  }
 }
 
 // Valid UTF-8 is kept, other text read as Windows-1252; a named encoding reads every text; control characters
@@ -296,22 +305,48 @@ TEST_F(Run, TheWordsAreReadByRuleOrInTheEncodingNamedWithoutControlCharacters) {
   if (!converters) GTEST_SKIP() << "the system's converter knows no SHIFT_JIS or LATIN1";
 }
 
-TEST(ProgressText, TimesInWholeSecondsThePassOnlyInALoopAndNoMoreThanTheBufferHolds) {
+// Terminal columns: wide characters two, combining marks none, a stray byte one; a cut splits nothing.
+TEST(TextWidth, ColumnsAndCutsThatKeepCharactersWhole) {
+  const struct {
+    std::string text;
+    size_t columns, limit;
+    std::string head, tail;
+  } rows[] = {{"abc", 3, 2, "ab", "bc"},
+              {"\xE6\x97\xA5\xE6\x9C\xAC", 4, 3, "\xE6\x97\xA5", "\xE6\x9C\xAC"},
+              {"xe\xCC\x81y", 3, 2, "xe\xCC\x81", "e\xCC\x81y"},
+              {"e\xCC\x81y", 2, 1, "e\xCC\x81", "y"},
+              {"\xFF\xE6\x97", 3, 1, "\xFF", "\x97"},
+              {"\xF0\x9F\x8E\xB5"
+               "a",
+               3, 2, "\xF0\x9F\x8E\xB5", "a"}};
+  for (const auto& row : rows) {
+    EXPECT_EQ(text_columns(row.text), row.columns) << row.text;
+    EXPECT_EQ(head_within(row.text, row.limit), row.head) << row.text;
+    EXPECT_EQ(tail_within(row.text, row.limit), row.tail) << row.text;
+  }
+}
+
+TEST(ProgressText, TimesInWholeSecondsThePassOnlyInALoopWhatTheKeysChangedAndNoMoreThanTheBufferHolds) {
   const struct {
     double seconds, total;
-    int64_t pass, pass_count;
+    StatusFields fields;
     size_t size;
     std::string text;
-  } rows[] = {{3725.9, 3600, 2, 4, 80, "bar 9:1.000  1:02:05 / 1:00:00  90.0 bpm  pass 2 of 4"},
-              {-1, std::nan(""), 3, 0, 80, "bar 9:1.000  0:00:00 / 0:00:00  90.0 bpm  pass 3"},
-              {0, 0, 3, 0, 46, "bar 9:1.000  0:00:00 / 0:00:00  90.0 bpm  pas"},
-              {0, 0, 1, 1, 52, "bar 9:1.000  0:00:00 / 0:00:00  90.0 bpm  pass 1 of"},
-              {0, 0, 1, 1, 12, "bar 9:1.000"}};
+  } rows[] = {
+      {3725.9, 3600, {2, 4}, 80, "bar 9:1.000  1:02:05 / 1:00:00  90.0 bpm  pass 2 of 4"},
+      {-1, std::nan(""), {3, 0}, 80, "bar 9:1.000  0:00:00 / 0:00:00  90.0 bpm  pass 3"},
+      {0, 0, {3, 0}, 46, "bar 9:1.000  0:00:00 / 0:00:00  90.0 bpm  pas"},
+      {0, 0, {1, 1}, 52, "bar 9:1.000  0:00:00 / 0:00:00  90.0 bpm  pass 1 of"},
+      {0, 0, {1, 1}, 12, "bar 9:1.000"},
+      {0,
+       0,
+       {1, 0, 85, -2, 0b1010, 9, 17, true},
+       120,
+       "bar 9:1.000  0:00:00 / 0:00:00  90.0 bpm  pass 1  85%  key -2  silent 1 3  loop 9-17  paused"}};
   for (const auto& row : rows) {
-    char text[80];
-    EXPECT_EQ(
-        format_progress(text, row.size, "9:1.000", row.seconds, row.total, 90, row.pass, row.pass_count),
-        row.text.size());
+    char text[120];
+    EXPECT_EQ(format_progress(text, row.size, "9:1.000", row.seconds, row.total, 90, row.fields),
+              row.text.size());
     EXPECT_EQ(text, row.text);
   }
 }

@@ -75,6 +75,13 @@ void TestPlatform::wait(uint32_t timeout_ms) {
   wait_limits.push_back(timeout_ms);
 }
 
+int32_t TestPlatform::next_key() {
+  if (!keys_taken || keys_.empty()) return kNoKey;
+  const int32_t key = keys_.front();
+  keys_.erase(keys_.begin());
+  return key;
+}
+
 void TestPlatform::install_interrupt_handler(Notification interrupt) {
   note("install");
   interrupt_ = interrupt;

@@ -47,12 +47,21 @@ class TestPlatform : public Platform {
   LongMessages long_messages = LongMessages::kDoneAtOnce;
   uint32_t long_message_delay = 0;
   bool terminals = false;  // whether the console streams count as terminals
+  int32_t columns = 0;     // the terminals' width
+  bool keyboard = false;   // whether standard input is a terminal in the foreground
 
   // Each comes in the wait that spans its virtual time; of two at one time,
   // the one scripted first. A failure of the outputs wakes the waiter.
   void interrupt_at(uint64_t time) {
     at(time, [this] {
       if (interrupt_.routine != nullptr) interrupt_();
+    });
+  }
+  // A key typed: it wakes the waiter as the real backends' waits end for a key.
+  void key_at(uint64_t time, int32_t key) {
+    at(time, [this, key] {
+      keys_.push_back(key);
+      wake();
     });
   }
   void wake_at(uint64_t time) {
@@ -88,6 +97,11 @@ class TestPlatform : public Platform {
   void remove_interrupt_handler() override;
   const char* output_failure() override { return failure_.empty() ? nullptr : failure_.c_str(); }
   bool is_terminal(std::FILE*) override { return terminals; }
+  int32_t terminal_columns(std::FILE*) override { return columns; }
+  bool start_keys() override { return keys_taken = keyboard; }
+  int32_t next_key() override;
+  void stop_keys() override { keys_taken = false; }
+  bool keys_taken = false;
 
  private:
   // A port is its device number: MidiPort is the real backends', in the e2e tests too.
@@ -103,6 +117,7 @@ class TestPlatform : public Platform {
   std::vector<std::unique_ptr<int32_t>> ports_;
   Notification interrupt_;
   std::string failure_;
+  std::vector<int32_t> keys_;  // typed and not yet read
 };
 
 }  // namespace tactus::player::testing

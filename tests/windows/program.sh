@@ -17,7 +17,7 @@ help=$? usage=$(cat help.err)
 "$wine" "$tactus" empty.mid > play.out 2> play.err < /dev/null
 play=$?
 failed=0
-if [ "$help" != 1 ] || [ -s help.out ] || [[ $usage != "Usage:  $name [ --out "*" <filename.mid>"$'\r\n'"        [ --tempo "*" ]"$'\r' ]]; then
+if [ "$help" != 1 ] || [ -s help.out ] || [[ $usage != "Usage:  $name [ --out "*" <filename.mid>"$'\r\n'"        [ --tempo "*" ]"$'\r\n'"Keys:  "*" ? keys"$'\r' ]]; then
   echo "FAILED: tactus.exe --help: status $help, standard error: $usage"
   failed=1
 fi

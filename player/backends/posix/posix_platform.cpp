@@ -1,5 +1,6 @@
 #include "player/backends/posix/posix_platform.h"
 
+#include <sys/ioctl.h>
 #include <unistd.h>
 
 #include <new>
@@ -102,7 +103,27 @@ LongMessageSent PosixPlatform::send_long_message(MidiPort* port, const unsigned 
 
 uint32_t PosixPlatform::clock_ms() { return monotonic_ms32(); }
 
-void PosixPlatform::wait(uint32_t timeout_ms) { wake_pipe_.wait(timeout_ms); }
+// Keys are read on the same wait as the wake-ups, so that neither is lost
+// and no thread is added; what has come is read at once, so that the next
+// wait does not end for it again.
+void PosixPlatform::wait(uint32_t timeout_ms) {
+  wake_pipe_.wait(timeout_ms, keys_.watched_descriptor());
+  keys_.read_available();
+}
+
+bool PosixPlatform::start_keys() {
+  return keys_.start({[](void* pipe) { static_cast<WakePipe*>(pipe)->wake(); }, &wake_pipe_});
+}
+
+int32_t PosixPlatform::next_key() { return keys_.next_key(); }
+
+void PosixPlatform::stop_keys() { keys_.stop(); }
+
+int32_t PosixPlatform::terminal_columns(std::FILE* stream) {
+  winsize size{};
+  if (stream == nullptr || ioctl(fileno(stream), TIOCGWINSZ, &size) != 0) return 0;
+  return size.ws_col;
+}
 
 void PosixPlatform::wake() { wake_pipe_.wake(); }
 

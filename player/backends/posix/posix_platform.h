@@ -13,6 +13,7 @@
 #include "player/backends/posix/jack_client.h"
 #include "player/backends/posix/playback_priority.h"
 #include "player/backends/posix/system_port.h"
+#include "player/backends/posix/terminal_keys.h"
 #include "player/backends/posix/wake_pipe.h"
 #include "player/platform.h"
 
@@ -44,6 +45,10 @@ class PosixPlatform final : public Platform {
   void remove_interrupt_handler() override;
   const char* output_failure() override;
   bool is_terminal(std::FILE* stream) override;
+  int32_t terminal_columns(std::FILE* stream) override;
+  bool start_keys() override;
+  int32_t next_key() override;
+  void stop_keys() override;
 
  private:
   // Listed once, at first use, so that the numbers stay the same for the
@@ -58,6 +63,7 @@ class PosixPlatform final : public Platform {
   std::optional<std::vector<OutputDevice>> devices_;
   Notification interrupt_;
   PlaybackPriority priority_;
+  TerminalKeys keys_;
 };
 
 }  // namespace posix

@@ -60,16 +60,18 @@ void WakePipe::drain() {
   }
 }
 
-void WakePipe::wait(uint32_t timeout_ms) {
+void WakePipe::wait(uint32_t timeout_ms, int input_fd) {
   const bool forever = timeout_ms == kWaitForever;
   // The limit counts on the millisecond clock that the player reads: the
   // wait ends as that clock reaches its value now plus timeout_ms. Ending
   // timeout_ms after the call instead would make each event late by the
   // fraction of a millisecond at which its wait began.
   const uint64_t deadline = (monotonic_ns() / 1000000u + timeout_ms) * 1000000u;
-  pollfd readable{read_fd_, POLLIN, 0};
   // Without a pipe (no descriptors left) the wait still sleeps its time.
-  const nfds_t count = read_fd_ >= 0 ? 1 : 0;
+  pollfd readable[2];
+  nfds_t count = 0;
+  if (read_fd_ >= 0) readable[count++] = {read_fd_, POLLIN, 0};
+  if (input_fd >= 0) readable[count++] = {input_fd, POLLIN, 0};
   for (;;) {
     int timeout = -1;
     if (!forever) {
@@ -77,11 +79,11 @@ void WakePipe::wait(uint32_t timeout_ms) {
       if (now >= deadline) return;
       timeout = poll_timeout(deadline - now);
     }
-    int ready = poll(&readable, count, timeout);
+    int ready = poll(readable, count, timeout);
     if (ready > 0) {
       // Several wakes before this wait count as one: the caller tests its
       // flags after every return, and each flag is stored before its wake.
-      drain();
+      if (read_fd_ >= 0 && readable[0].revents != 0) drain();
       return;
     }
     // 0: the time is up (checked above, also for capped waits); -1 with

@@ -20,8 +20,9 @@ class WakePipe {
   void wake();
 
   // Returns when woken or when monotonic_ms32() has advanced by timeout_ms;
-  // kWaitForever waits without limit.
-  void wait(uint32_t timeout_ms);
+  // kWaitForever waits without limit. With an input descriptor, also when
+  // it has something to read (or has hung up), which is left to be read.
+  void wait(uint32_t timeout_ms, int input_fd = -1);
 
  private:
   void drain();

@@ -26,6 +26,8 @@ class WakeEvent {
   bool wait(DWORD limit_ms);
   // Safe from any thread, the console handler's and the MIDI system's too.
   void wake();
+  // For a wait on this and other objects at once.
+  HANDLE handle() const { return event_; }
 
  private:
   HANDLE event_;

@@ -11,13 +11,24 @@ static_assert(kWaitForever == INFINITE, "a wait without limit passes straight th
 WindowsPlatform::WindowsPlatform() : playback_over_event_(CreateEventA(nullptr, TRUE, FALSE, nullptr)) {}
 
 WindowsPlatform::~WindowsPlatform() {
+  stop_keys();
   restore_timer_resolution();
   CloseHandle(playback_over_event_);
 }
 
 uint32_t WindowsPlatform::clock_ms() { return timeGetTime(); }
 
-void WindowsPlatform::wait(uint32_t timeout_ms) { wake_event_.wait(timeout_ms); }
+// Keys are read on the same wait as the wake-ups, so that neither is lost
+// and no thread is added.
+void WindowsPlatform::wait(uint32_t timeout_ms) {
+  if (keys_input_ == nullptr) {
+    wake_event_.wait(timeout_ms);
+    return;
+  }
+  const HANDLE objects[] = {wake_event_.handle(), keys_input_};
+  WaitForMultipleObjects(2, objects, FALSE, timeout_ms);
+  read_console_keys();
+}
 
 void WindowsPlatform::wake() { wake_event_.wake(); }
 

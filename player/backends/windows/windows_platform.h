@@ -14,6 +14,8 @@
 // After windows.h, which it needs.
 #include <mmsystem.h>
 
+#include <cstddef>
+
 #include "player/backends/windows/wake_event.h"
 #include "player/platform.h"
 
@@ -54,8 +56,14 @@ class WindowsPlatform final : public Platform {
   void remove_interrupt_handler() override;
 
   bool is_terminal(std::FILE* stream) override;
+  int32_t terminal_columns(std::FILE* stream) override;
+  bool start_keys() override;
+  int32_t next_key() override;
+  void stop_keys() override;
 
  private:
+  void read_console_keys();
+
   void raise_timer_resolution();
   void restore_timer_resolution();
 
@@ -65,6 +73,11 @@ class WindowsPlatform final : public Platform {
   // control handler that holds the process for it.
   HANDLE playback_over_event_;
   bool timer_resolution_raised_ = false;
+  // The console's input while keys are taken, and its mode before.
+  HANDLE keys_input_ = nullptr;
+  DWORD saved_input_mode_ = 0;
+  int32_t keys_[64];
+  size_t key_count_ = 0;
 };
 
 // The notification routine of every open port; its instance value is the
