@@ -67,6 +67,9 @@ TEST(ReaderMemory, EveryFailedAllocationGivesNullAndKeepsNothing) {
     allocations_left = -1;
     if (sequence != nullptr) {
       EXPECT_EQ(describe_sequence(sequence.get()), whole) << "after " << allowed << " allocations";
+      // Freed, it keeps nothing either.
+      sequence.reset();
+      EXPECT_EQ(blocks_held, held_before) << "after " << allowed << " allocations";
       if (refused == 0) break;
       continue;
     }
