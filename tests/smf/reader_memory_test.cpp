@@ -52,7 +52,7 @@ namespace {
 TEST(ReaderMemory, EveryFailedAllocationGivesNullAndKeepsNothing) {
   MidiBytes file = MidiBytes().header(1, 70, 96);
   for (int track = 0; track < 70; ++track) {
-    MidiBytes events = MidiBytes().meta(0, 0x03, MidiBytes().ascii("name"));
+    MidiBytes events = MidiBytes().meta(0, 0x03, MidiBytes().ascii("a name too long to be inline"));
     for (int i = 0; i < (track < 3 ? 8000 : 1); ++i) events.vlq(1).bytes({0xB0, 7, track});
     file.track(events.sysex(0, 0xF0, {0x7E, 0xF7}).end_of_track(0));
   }
@@ -67,6 +67,9 @@ TEST(ReaderMemory, EveryFailedAllocationGivesNullAndKeepsNothing) {
     allocations_left = -1;
     if (sequence != nullptr) {
       EXPECT_EQ(describe_sequence(sequence.get()), whole) << "after " << allowed << " allocations";
+      // Freed, it keeps nothing either.
+      sequence.reset();
+      EXPECT_EQ(blocks_held, held_before) << "after " << allowed << " allocations";
       if (refused == 0) break;
       continue;
     }
