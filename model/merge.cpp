@@ -99,6 +99,14 @@ SpanTables* span_tables() {
   return kept_tables.tables;
 }
 
+inline void prefetch(const Event* event) {
+#if defined(__GNUC__)
+  __builtin_prefetch(event);
+#else
+  (void)event;
+#endif
+}
+
 // Chains a track's events of the span [start, end) to the chains of their
 // ticks, a run of the track's events within one chunk at a time. Raises
 // `highest` to the highest tick chained, counted from the span's start.
@@ -110,6 +118,8 @@ void chain_span(Sequence* sequence, TrackCursor& cursor, int64_t start, int64_t 
     Event* order = cursor.order;
     uint32_t index = cursor.index;
     for (; order != run_end && order->in_sequence.tick < end; ++order, ++index) {
+      // Tracks are read side by side, more of them than the processor follows on its own.
+      prefetch(order + 8);
       const auto tick = static_cast<uint32_t>(order->in_sequence.tick - start);
       uint32_t& head = tables.head[tick];
       if (head == kNoEvent) {
