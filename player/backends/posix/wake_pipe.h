@@ -6,8 +6,17 @@
 #define TACTUS_PLAYER_BACKENDS_POSIX_WAKE_PIPE_H
 
 #include <cstdint>
+#include <span>
 
 namespace tactus::player::posix {
+
+// A descriptor that a wait also watches, and the routine that reads it once
+// it is readable; the wait ends when the routine returns true.
+struct WatchedInput {
+  int fd = -1;
+  bool (*read)(void* context) = nullptr;
+  void* context = nullptr;
+};
 
 class WakePipe {
  public:
@@ -19,9 +28,16 @@ class WakePipe {
   // Async-signal-safe: one write(), errno preserved.
   void wake();
 
-  // Returns when woken or when monotonic_ms32() has advanced by timeout_ms;
-  // kWaitForever waits without limit.
-  void wait(uint32_t timeout_ms);
+  // Returns when woken, when an input's routine says so, or when
+  // monotonic_ms32() has advanced by timeout_ms; kWaitForever waits without
+  // limit. Inputs beyond kMostInputs, and those without a descriptor, are
+  // not watched.
+  static constexpr size_t kMostInputs = 3;
+  void wait(uint32_t timeout_ms, std::span<const WatchedInput> inputs = {});
+
+  // The end that a wake-up makes readable, for a wait of another's that
+  // leaves the wake-up to this one.
+  int descriptor() const { return read_fd_; }
 
  private:
   void drain();
