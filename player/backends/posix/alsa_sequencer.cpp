@@ -102,7 +102,7 @@ struct SystemMidi::State {
   bool listen_for_news();
   bool deliver(SystemOutput& output, snd_seq_event_t& event);
   bool pause(bool woken);
-  bool read_news();
+  void read_news();
   bool fail(SystemOutput& output, bool gone);
 
   snd_seq_t* sequencer = nullptr;
@@ -153,7 +153,6 @@ std::vector<std::string> SystemMidi::destinations(const char* client_name) {
   std::vector<std::string> names;
   while (snd_seq_query_next_client(state.sequencer, client) >= 0) {
     const int number = snd_seq_client_info_get_client(client);
-    if (number == SND_SEQ_CLIENT_SYSTEM) continue;  // the sequencer's timer and announcements
     snd_seq_port_info_set_client(port, number);
     snd_seq_port_info_set_port(port, -1);
     while (snd_seq_query_next_port(state.sequencer, port) >= 0) {
@@ -233,36 +232,30 @@ bool SystemMidi::State::deliver(SystemOutput& output, snd_seq_event_t& event) {
     if (result != -EAGAIN && result != -ENOMEM) return fail(output, means_gone(result));
     if (monotonic_ns() - start >= (woken ? kPatienceWhenWokenNs : kPatienceNs)) return fail(output, false);
     woken = pause(woken);
-    if (output.failed) return false;  // its going was announced meanwhile
   }
 }
 
-// Sleeps a millisecond at most, less when announcements come (they are read
-// at once) or the player is woken. The wake-up stays in the pipe for the
-// player's own wait; true once there has been one.
+// Sleeps a millisecond, less when the player is woken. The wake-up stays in
+// the pipe for the player's own wait; true once there has been one.
 bool SystemMidi::State::pause(bool woken) {
-  pollfd watched[2] = {{news_fd, POLLIN, 0}, {woken ? -1 : wake_fd, POLLIN, 0}};
-  if (poll(watched, 2, kPauseMs) > 0 && (watched[0].revents & POLLIN) != 0) read_news();
-  return woken || (watched[1].revents & POLLIN) != 0;
+  pollfd wake{woken ? -1 : wake_fd, POLLIN, 0};
+  return poll(&wake, 1, kPauseMs) > 0 || woken;
 }
 
-// -ENOSPC: announcements were lost to an overrun; a destination that went
-// meanwhile is then found by the next send to it, which it refuses.
-bool SystemMidi::State::read_news() {
-  bool failed_now = false;
+// Until none is left, or an overrun lost some (-ENOSPC): the rest are read
+// at the next wait, and a destination whose going was lost is found by the
+// next send to it, which it refuses.
+void SystemMidi::State::read_news() {
   snd_seq_event_t* event = nullptr;
-  int result;
-  while ((result = snd_seq_event_input(sequencer, &event)) >= 0 || result == -ENOSPC) {
-    if (result < 0 || (event->type != SND_SEQ_EVENT_PORT_EXIT && event->type != SND_SEQ_EVENT_CLIENT_EXIT))
-      continue;
+  while (snd_seq_event_input(sequencer, &event) >= 0) {
+    if (event->type != SND_SEQ_EVENT_PORT_EXIT && event->type != SND_SEQ_EVENT_CLIENT_EXIT) continue;
     const snd_seq_addr_t& gone = event->data.addr;
     for (SystemOutput* output : outputs) {
       if (output->failed || gone.client != output->destination.client) continue;
       if (event->type == SND_SEQ_EVENT_CLIENT_EXIT || gone.port == output->destination.port)
-        failed_now = !fail(*output, true);
+        fail(*output, true);
     }
   }
-  return failed_now;
 }
 
 bool SystemMidi::State::fail(SystemOutput& output, bool gone) {
@@ -289,7 +282,7 @@ const char* SystemMidi::failure() const {
 }
 
 WatchedInput SystemMidi::news() {
-  return {state_->news_fd, [](void* state) { return static_cast<State*>(state)->read_news(); }, state_.get()};
+  return {state_->news_fd, [](void* state) { static_cast<State*>(state)->read_news(); }, state_.get()};
 }
 
 }  // namespace tactus::player::posix

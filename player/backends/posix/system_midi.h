@@ -24,7 +24,7 @@ class SystemMidi {
   SystemMidi(const SystemMidi&) = delete;
   SystemMidi& operator=(const SystemMidi&) = delete;
 
-  // `failed` is called when an output fails during a send. A send that waits
+  // `failed` is called when an output fails. A send that waits
   // for a full destination watches `wake_fd` (the player's wake-up pipe)
   // without reading it: a wake-up shortens that wait and stays for the
   // player. Set both before the first open.
@@ -51,7 +51,7 @@ class SystemMidi {
   const char* failure() const;
 
   // What the player's wait also watches: the system's announcements, read
-  // when they come; an output that they make fail ends the wait.
+  // when they come; an output that they make fail wakes the player.
   WatchedInput news();
 
  private:

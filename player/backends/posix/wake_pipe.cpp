@@ -89,7 +89,7 @@ void WakePipe::wait(uint32_t timeout_ms, std::span<const WatchedInput> inputs) {
     }
     for (size_t i = 0; ready > 0 && i < watched; ++i) {
       const short events = readable[1 + i].revents;
-      if ((events & POLLIN) != 0 && inputs[i].read(inputs[i].context)) return;
+      if ((events & POLLIN) != 0) inputs[i].read(inputs[i].context);
       // An input that has failed would make every poll return at once.
       if ((events & POLLIN) == 0 && events != 0) readable[1 + i].fd = -1;
     }

@@ -11,10 +11,11 @@
 namespace tactus::player::posix {
 
 // A descriptor that a wait also watches, and the routine that reads it once
-// it is readable; the wait ends when the routine returns true.
+// it is readable. What the routine reads does not end the wait; news for the
+// player wakes it like any notification.
 struct WatchedInput {
   int fd = -1;
-  bool (*read)(void* context) = nullptr;
+  void (*read)(void* context) = nullptr;
   void* context = nullptr;
 };
 
@@ -28,10 +29,9 @@ class WakePipe {
   // Async-signal-safe: one write(), errno preserved.
   void wake();
 
-  // Returns when woken, when an input's routine says so, or when
-  // monotonic_ms32() has advanced by timeout_ms; kWaitForever waits without
-  // limit. Inputs beyond kMostInputs, and those without a descriptor, are
-  // not watched.
+  // Returns when woken or when monotonic_ms32() has advanced by timeout_ms;
+  // kWaitForever waits without limit. Inputs are read as they come; those
+  // beyond kMostInputs, and those without a descriptor, are not watched.
   static constexpr size_t kMostInputs = 3;
   void wait(uint32_t timeout_ms, std::span<const WatchedInput> inputs = {});
 
