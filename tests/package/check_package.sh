@@ -11,7 +11,7 @@ apt-get update -qq
 apt-get install -y -qq --no-install-recommends "$(realpath "$1")" >/dev/null
 apt-get install -y -qq --no-install-recommends man-db g++ pkg-config cmake ninja-build >/dev/null
 # The system's MIDI on Linux is alsa-lib's, not RtMidi's.
-! dpkg-query -W -f='${Depends}' tactus | grep -qi rtmidi
+[[ "$(dpkg-query -W -f='${Depends}' tactus)" != *rtmidi* ]]
 
 status=0
 tactus --help 2>"/tmp/usage" || status=$?
