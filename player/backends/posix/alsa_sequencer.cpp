@@ -9,7 +9,9 @@
 // -EAGAIN to a direct event whatever the client's mode, so a send waits and
 // tries again until the event is taken. A system-exclusive message goes as
 // several events, each small enough for a software synthesizer's input
-// pool; the destination joins them as MIDI bytes.
+// pool; the destination joins them as MIDI bytes. (A hardware port's driver
+// takes every event into a buffer of its own, and drops unseen what does not
+// fit: that is the kernel's, beyond what a client can know.)
 #include <alsa/asoundlib.h>
 #include <poll.h>
 
