@@ -1,9 +1,10 @@
 // What the player needs from the operating system, behind one small
 // interface: MIDI output devices and ports, a millisecond clock, a wake-up
 // object, the console interrupt hook, keys typed on the console and what a
-// console stream is (a terminal, how wide). Backends: RtMidi (ALSA, CoreMIDI)
-// with libjack for JACK on Linux and macOS, the multimedia MIDI API on
-// Windows, and a recording backend with a virtual clock in the tests.
+// console stream is (a terminal, how wide). Backends: alsa-lib for the ALSA
+// sequencer on Linux, RtMidi for CoreMIDI on macOS, each with libjack for
+// JACK; the multimedia MIDI API on Windows; and a recording backend with a
+// virtual clock in the tests.
 #ifndef TACTUS_PLAYER_PLATFORM_H
 #define TACTUS_PLAYER_PLATFORM_H
 
@@ -83,8 +84,9 @@ class Platform {
   virtual void remove_interrupt_handler() = 0;
 
   // Null while the open outputs can deliver; once an output can deliver
-  // nothing any more (its MIDI system has gone away), the reason as a short
-  // sentence. The platform wakes the waiting player when that happens.
+  // nothing any more (its MIDI system or its destination has gone away, or
+  // the destination has stopped reading), the reason as a short sentence.
+  // The platform wakes the waiting player when that happens.
   virtual const char* output_failure() { return nullptr; }
 
   // Whether a console stream is a terminal, where a status line can be

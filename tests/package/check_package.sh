@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # On a fresh Debian machine, as root: installs the package with apt-get and
-# checks what a user of it meets: the usage texts, the manual pages, and a
+# checks what a user of it meets: its dependencies, the usage texts, the manual pages, and a
 # program outside the tree built against the library through pkg-config and
 # through the CMake package.
 #   tests/package/check_package.sh tactus_<version>_<arch>.deb
@@ -10,6 +10,8 @@ export DEBIAN_FRONTEND=noninteractive
 apt-get update -qq
 apt-get install -y -qq --no-install-recommends "$(realpath "$1")" >/dev/null
 apt-get install -y -qq --no-install-recommends man-db g++ pkg-config cmake ninja-build >/dev/null
+# The system's MIDI on Linux is alsa-lib's, not RtMidi's.
+[[ "$(dpkg-query -W -f='${Depends}' tactus)" != *rtmidi* ]]
 
 status=0
 tactus --help 2>"/tmp/usage" || status=$?

@@ -5,29 +5,26 @@
 #ifndef TACTUS_PLAYER_BACKENDS_POSIX_DEVICE_LIST_H
 #define TACTUS_PLAYER_BACKENDS_POSIX_DEVICE_LIST_H
 
-#include <rtmidi/RtMidi.h>
-
 #include <string>
 #include <vector>
 
 #include "player/backends/posix/jack_client.h"
+#include "player/backends/posix/system_midi.h"
 
 namespace tactus::player::posix {
 
 // The client name the player shows in the MIDI systems.
 inline constexpr const char* kClientName = "tactus";
 
-// The system's own MIDI API (RTMIDI_DUMMY where there is none).
-extern const RtMidi::Api kSystemApi;
-
 struct OutputDevice {
   bool on_jack;
-  // The MIDI system's own name: RtMidi's for ALSA, "client:port" for JACK.
+  // The MIDI system's own name: "client:port c:p" for ALSA, "client:port"
+  // for JACK.
   std::string name;
 };
 
 // Connects `jack` to a running JACK server on the way, when there is one.
-std::vector<OutputDevice> list_output_devices(JackClient& jack);
+std::vector<OutputDevice> list_output_devices(SystemMidi& system, JackClient& jack);
 
 // A port that only passes its input on to other ports (ALSA's "Midi
 // Through", also as bridged into JACK): never the default device.

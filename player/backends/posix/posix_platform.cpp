@@ -36,11 +36,13 @@ size_t short_message_length(uint32_t message) {
 
 PosixPlatform::PosixPlatform() {
   silence_system_diagnostics();
-  jack_.notify_when_gone({[](void* pipe) { static_cast<WakePipe*>(pipe)->wake(); }, &wake_pipe_});
+  const Notification wake{[](void* pipe) { static_cast<WakePipe*>(pipe)->wake(); }, &wake_pipe_};
+  system_.notify_when_failed(wake, wake_pipe_.descriptor());
+  jack_.notify_when_gone(wake);
 }
 
 const std::vector<OutputDevice>& PosixPlatform::devices() {
-  if (!devices_) devices_ = list_output_devices(jack_);
+  if (!devices_) devices_ = list_output_devices(system_, jack_);
   return *devices_;
 }
 
@@ -68,7 +70,7 @@ MidiPort* PosixPlatform::open_output(int32_t device) {
     port->jack = jack_.open(chosen.name);
     if (port->jack == nullptr) return nullptr;
   } else {
-    port->system = open_system_port(chosen.name);
+    port->system = system_.open(chosen.name);
     if (port->system == nullptr) return nullptr;
   }
   return port.release();
@@ -77,12 +79,13 @@ MidiPort* PosixPlatform::open_output(int32_t device) {
 void PosixPlatform::close_output(MidiPort* port) {
   if (port == nullptr) return;
   if (port->jack != nullptr) jack_.close(port->jack);
+  if (port->system != nullptr) system_.close(port->system);
   delete port;
 }
 
 bool PosixPlatform::send_bytes(MidiPort& port, const unsigned char* bytes, size_t length) {
   if (port.jack != nullptr) return jack_.send(*port.jack, bytes, length);
-  return send_to_system_port(*port.system, bytes, length);
+  return system_.send(*port.system, bytes, length);
 }
 
 void PosixPlatform::send_short_message(MidiPort* port, uint32_t message) {
@@ -107,7 +110,8 @@ uint32_t PosixPlatform::clock_ms() { return monotonic_ms32(); }
 // and no thread is added; what has come is read at once, so that the next
 // wait does not end for it again.
 void PosixPlatform::wait(uint32_t timeout_ms) {
-  wake_pipe_.wait(timeout_ms, keys_.watched_descriptor());
+  const WatchedInput inputs[] = {system_.news()};
+  wake_pipe_.wait(timeout_ms, keys_.watched_descriptor(), inputs);
   keys_.read_available();
 }
 
@@ -140,10 +144,10 @@ void PosixPlatform::remove_interrupt_handler() {
   priority_.restore();
 }
 
-// An ALSA or CoreMIDI port whose destination goes away refuses each message
-// on its own; a JACK server that goes takes every JACK port with it.
+// A JACK server that goes takes every JACK port with it; an ALSA destination
+// that goes, or stops taking messages, fails its own port.
 const char* PosixPlatform::output_failure() {
-  return jack_.lost() ? "Lost the connection to the JACK server." : nullptr;
+  return jack_.lost() ? "Lost the connection to the JACK server." : system_.failure();
 }
 
 bool PosixPlatform::is_terminal(std::FILE* stream) {

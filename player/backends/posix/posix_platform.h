@@ -1,5 +1,6 @@
 // The platform of Linux and macOS: MIDI output to the system's destinations
-// through RtMidi (ALSA, CoreMIDI) and to JACK through libjack, the
+// (the ALSA sequencer through alsa-lib, CoreMIDI through RtMidi) and to JACK
+// through libjack, the
 // monotonic clock, a wake-up pipe, signals, and a real-time priority for
 // the span of playback where the system grants one.
 #ifndef TACTUS_PLAYER_BACKENDS_POSIX_POSIX_PLATFORM_H
@@ -12,7 +13,7 @@
 #include "player/backends/posix/device_list.h"
 #include "player/backends/posix/jack_client.h"
 #include "player/backends/posix/playback_priority.h"
-#include "player/backends/posix/system_port.h"
+#include "player/backends/posix/system_midi.h"
 #include "player/backends/posix/terminal_keys.h"
 #include "player/backends/posix/wake_pipe.h"
 #include "player/platform.h"
@@ -21,7 +22,7 @@ namespace tactus::player {
 
 // One of the two, by the device's MIDI system.
 struct MidiPort {
-  std::unique_ptr<posix::SystemPort> system;
+  posix::SystemOutput* system = nullptr;
   posix::JackOutput* jack = nullptr;
 };
 
@@ -57,8 +58,9 @@ class PosixPlatform final : public Platform {
   int32_t default_device();
   bool send_bytes(MidiPort& port, const unsigned char* bytes, size_t length);
 
-  // The pipe outlives the JACK client, whose shutdown notification wakes it.
+  // The pipe outlives both MIDI systems, whose failures wake it.
   WakePipe wake_pipe_;
+  SystemMidi system_;
   JackClient jack_;
   std::optional<std::vector<OutputDevice>> devices_;
   Notification interrupt_;

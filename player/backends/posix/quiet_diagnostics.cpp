@@ -2,8 +2,6 @@
 
 #include <jack/jack.h>
 
-#include <iostream>
-
 #if defined(__linux__)
 #include <alsa/asoundlib.h>
 #endif
@@ -26,13 +24,6 @@ void silence_system_diagnostics() {
 #if defined(__linux__)
   snd_lib_error_set_handler(ignore_alsa_error);
 #endif
-}
-
-QuietStandardError::QuietStandardError() : saved_(std::cerr.rdbuf(nullptr)) {}
-
-QuietStandardError::~QuietStandardError() {
-  std::cerr.rdbuf(saved_);
-  std::cerr.clear();
 }
 
 }  // namespace tactus::player::posix

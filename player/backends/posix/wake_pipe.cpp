@@ -4,6 +4,7 @@
 #include <poll.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <climits>
 
@@ -60,18 +61,18 @@ void WakePipe::drain() {
   }
 }
 
-void WakePipe::wait(uint32_t timeout_ms, int input_fd) {
+void WakePipe::wait(uint32_t timeout_ms, int input_fd, std::span<const WatchedInput> inputs) {
   const bool forever = timeout_ms == kWaitForever;
   // The limit counts on the millisecond clock that the player reads: the
   // wait ends as that clock reaches its value now plus timeout_ms. Ending
   // timeout_ms after the call instead would make each event late by the
   // fraction of a millisecond at which its wait began.
   const uint64_t deadline = (monotonic_ns() / 1000000u + timeout_ms) * 1000000u;
-  // Without a pipe (no descriptors left) the wait still sleeps its time.
-  pollfd readable[2];
-  nfds_t count = 0;
-  if (read_fd_ >= 0) readable[count++] = {read_fd_, POLLIN, 0};
-  if (input_fd >= 0) readable[count++] = {input_fd, POLLIN, 0};
+  // poll() passes over a negative descriptor: without a pipe (no
+  // descriptors left) the wait still sleeps its time.
+  pollfd readable[2 + kMostInputs] = {{read_fd_, POLLIN, 0}, {input_fd, POLLIN, 0}};
+  const size_t watched = std::min(inputs.size(), kMostInputs);
+  for (size_t i = 0; i < watched; ++i) readable[2 + i] = {inputs[i].fd, POLLIN, 0};
   for (;;) {
     int timeout = -1;
     if (!forever) {
@@ -79,16 +80,22 @@ void WakePipe::wait(uint32_t timeout_ms, int input_fd) {
       if (now >= deadline) return;
       timeout = poll_timeout(deadline - now);
     }
-    int ready = poll(readable, count, timeout);
-    if (ready > 0) {
+    int ready = poll(readable, 2 + watched, timeout);
+    if (ready > 0 && (readable[0].revents != 0 || readable[1].revents != 0)) {
       // Several wakes before this wait count as one: the caller tests its
       // flags after every return, and each flag is stored before its wake.
       if (read_fd_ >= 0 && readable[0].revents != 0) drain();
       return;
     }
+    for (size_t i = 0; ready > 0 && i < watched; ++i) {
+      const short events = readable[2 + i].revents;
+      if ((events & POLLIN) != 0) inputs[i].read(inputs[i].context);
+      // An input that has failed would make every poll return at once.
+      if ((events & POLLIN) == 0 && events != 0) readable[2 + i].fd = -1;
+    }
     // 0: the time is up (checked above, also for capped waits); -1 with
     // EINTR: a signal, whose handler has written its byte; other errors
-    // cannot happen with a valid descriptor.
+    // cannot happen with valid descriptors.
     if (ready < 0 && errno != EINTR) return;
   }
 }
