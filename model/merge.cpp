@@ -119,8 +119,9 @@ void chain_span(Sequence* sequence, TrackCursor& cursor, int64_t start, int64_t 
     Event* order = cursor.order;
     uint32_t index = cursor.index;
     for (; order != run_end && order->in_sequence.tick < end; ++order, ++index) {
-      // Tracks are read side by side, more of them than the processor follows on its own.
-      prefetch(order + 8);
+      // Tracks are read side by side, more of them than the processor follows
+      // on its own: each asks for its next span's events while in this one.
+      prefetch(order + 128);
       const auto tick = static_cast<uint32_t>(order->in_sequence.tick - start);
       uint32_t& head = tables.head[tick];
       if (head == kNoEvent) {
