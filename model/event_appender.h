@@ -18,29 +18,25 @@ struct AppendPlace {
   uint32_t next = EventChunk::kCapacity;  // the next event's place in its chunk; full when the capacity
   Event* first = nullptr;                 // the chunk's events
   uint32_t index_base = 0;                // the chunk's number in the high bits of an index
-  Event* last = nullptr;                  // the track's last event so far, and its index and tick
+  // Where the next event's index goes: the track's last event's next link,
+  // or the track's first event, so that no event needs a test for being
+  // the first. The last link is ended once the appending ends.
+  uint32_t* link_to_next = nullptr;
   uint32_t last_index = kNoEvent;
-  int32_t last_tick = 0;
 
   // The next event, of this tick and packed kind and slot, linked after the
   // last one in its track; null when the chunk is full.
-  Event* append(int32_t tick, uint32_t packed, uint32_t& first_event) {
+  Event* append(int32_t tick, uint32_t packed) {
     if (next == EventChunk::kCapacity) return nullptr;
     const uint32_t place = next++;
     Event* event = first + place;
     const uint32_t index = index_base | place;
-    event->next_in_track = kNoEvent;
     event->previous_in_track = last_index;
     event->packed = packed;
     event->in_sequence.tick = tick;
-    if (last != nullptr) {
-      last->next_in_track = index;
-    } else {
-      first_event = index;
-    }
-    last = event;
+    *link_to_next = index;
+    link_to_next = &event->next_in_track;
     last_index = index;
-    last_tick = tick;
     return event;
   }
 };
@@ -54,8 +50,8 @@ class EventAppender {
  public:
   explicit EventAppender(Track* track) : track_(track), sequence_(track->sequence) {
     place_.last_index = track->last_event;
-    place_.last = event_at(sequence_, track->last_event);
-    if (place_.last != nullptr) place_.last_tick = place_.last->tick();
+    Event* last = event_at(sequence_, track->last_event);
+    place_.link_to_next = last != nullptr ? &last->next_in_track : &first_event_;
     take_last_chunk();
   }
 
@@ -65,10 +61,10 @@ class EventAppender {
   // The same for a loop's own copy of the place.
   Event* append(AppendPlace& place, int32_t tick, int32_t kind) {
     const uint32_t packed = static_cast<uint32_t>(kind) | track_->slot << Event::kSlotShift;
-    Event* event = place.append(tick, packed, first_event_);
+    Event* event = place.append(tick, packed);
     if (event != nullptr) return event;
     if (!open_chunk(place)) return nullptr;
-    return place.append(tick, packed, first_event_);
+    return place.append(tick, packed);
   }
 
   const AppendPlace& place() const { return place_; }
@@ -80,9 +76,11 @@ class EventAppender {
   // what the time index must know.
   ~EventAppender() {
     if (place_.first != nullptr) sequence_->store.used_in_last = place_.next;
+    *place_.link_to_next = kNoEvent;
     if (track_->first_event == kNoEvent) track_->first_event = first_event_;
     track_->last_event = place_.last_index;
-    if (place_.last != nullptr && place_.last_tick > track_->end_tick) track_->end_tick = place_.last_tick;
+    Event* last = event_at(sequence_, place_.last_index);
+    if (last != nullptr && last->tick() > track_->end_tick) track_->end_tick = last->tick();
     invalidate_time_index(sequence_);
   }
 

@@ -79,6 +79,7 @@ constexpr size_t kBitmapWords = kSpan / 64;
 
 struct SpanTables {
   uint32_t head[kSpan];           // per tick of the span, the first event chained; none between spans
+  Event* first[kSpan];            // the same event
   Event* tail[kSpan];             // and the last
   uint64_t marked[kBitmapWords];  // the ticks that have events; zero between spans
 };
@@ -118,12 +119,14 @@ void chain_span(Sequence* sequence, TrackCursor& cursor, int64_t start, int64_t 
     Event* order = cursor.order;
     uint32_t index = cursor.index;
     for (; order != run_end && order->in_sequence.tick < end; ++order, ++index) {
-      // Tracks are read side by side, more of them than the processor follows on its own.
-      prefetch(order + 8);
+      // Tracks are read side by side, more of them than the processor follows
+      // on its own: each asks for its next span's events while in this one.
+      prefetch(order + 128);
       const auto tick = static_cast<uint32_t>(order->in_sequence.tick - start);
       uint32_t& head = tables.head[tick];
       if (head == kNoEvent) {
         head = index;
+        tables.first[tick] = order;
         tables.marked[tick / 64] |= uint64_t{1} << (tick % 64);
       } else {
         tables.tail[tick]->in_sequence.next = index;
@@ -160,12 +163,13 @@ void sort_by_spans(Sequence* sequence, TrackCursor* cursors, size_t count, SpanT
         const size_t tick = w * 64 + static_cast<size_t>(std::countr_zero(word));
         Event* const last = tables.tail[tick];
         uint32_t index = tables.head[tick];
+        Event* event = tables.first[tick];
         tables.head[tick] = kNoEvent;
         for (;;) {
-          Event* event = event_at(sequence, index);
           order.append(event, index);
           if (event == last) break;
           index = event->in_sequence.next;
+          event = event_at(sequence, index);
         }
       }
       tables.marked[w] = 0;
