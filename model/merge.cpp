@@ -76,6 +76,7 @@ struct TrackCursor {
 constexpr unsigned kSpanBits = 13;
 constexpr uint32_t kSpan = uint32_t{1} << kSpanBits;
 constexpr size_t kBitmapWords = kSpan / 64;
+constexpr uint32_t kChunksBeyondCaches = 256;  // 16 MiB of events
 
 struct SpanTables {
   uint32_t head[kSpan];           // per tick of the span, the first event chained; none between spans
@@ -112,16 +113,14 @@ inline void prefetch(const Event* event) {
 // ticks, a run of the track's events within one chunk at a time. Raises
 // `highest` to the highest tick chained, counted from the span's start.
 void chain_span(Sequence* sequence, TrackCursor& cursor, int64_t start, int64_t end, SpanTables& tables,
-                uint32_t& highest) {
+                size_t ahead, uint32_t& highest) {
   while (cursor.order != nullptr && cursor.order->in_sequence.tick < end) {
     const bool last_in_chunk = cursor.last >> kChunkShift == cursor.index >> kChunkShift;
     Event* const run_end = last_in_chunk ? cursor.order + (cursor.last - cursor.index) + 1 : cursor.chunk_end;
     Event* order = cursor.order;
     uint32_t index = cursor.index;
     for (; order != run_end && order->in_sequence.tick < end; ++order, ++index) {
-      // Tracks are read side by side, more of them than the processor follows
-      // on its own: each asks for its next span's events while in this one.
-      prefetch(order + 128);
+      prefetch(order + ahead);
       const auto tick = static_cast<uint32_t>(order->in_sequence.tick - start);
       uint32_t& head = tables.head[tick];
       if (head == kNoEvent) {
@@ -148,6 +147,11 @@ void chain_span(Sequence* sequence, TrackCursor& cursor, int64_t start, int64_t 
 
 void sort_by_spans(Sequence* sequence, TrackCursor* cursors, size_t count, SpanTables& tables) {
   OrderBuilder order{sequence};
+  // Tracks are read side by side, more of them than the processor follows on
+  // its own. Where the events are more than its caches hold, each track asks
+  // for its next span's events while in this one; where they fit, a little
+  // ahead is enough, and more would only cost the asking.
+  const size_t ahead = sequence->store.chunk_count > kChunksBeyondCaches ? 128 : 8;
   for (;;) {
     int64_t start = INT64_MAX;
     for (size_t i = 0; i < count; ++i) {
@@ -157,7 +161,7 @@ void sort_by_spans(Sequence* sequence, TrackCursor* cursors, size_t count, SpanT
     if (start == INT64_MAX) break;
     const int64_t end = start + kSpan;
     uint32_t highest = 0;
-    for (size_t i = 0; i < count; ++i) chain_span(sequence, cursors[i], start, end, tables, highest);
+    for (size_t i = 0; i < count; ++i) chain_span(sequence, cursors[i], start, end, tables, ahead, highest);
     for (size_t w = 0; w <= highest / 64; ++w) {
       for (uint64_t word = tables.marked[w]; word != 0; word &= word - 1) {
         const size_t tick = w * 64 + static_cast<size_t>(std::countr_zero(word));
