@@ -43,30 +43,36 @@ struct SequenceLinks {
   static uint32_t& previous(Event* event) { return event->order().previous; }
 };
 
+// The last event of tick <= `tick` in a list, or none: scanning back from
+// the tail, and, given an event of the list known to be of tick <= `tick`,
+// forward from it as well, a step of each in turn. Both scans stop at the
+// same place; the shorter one finds it, so that an insertion in the middle
+// of a long sequence need not walk back from its end.
 template <typename Links>
-void link_after_last_not_later(const Sequence* sequence, Event* event, uint32_t index, uint32_t& first,
-                               uint32_t& last) {
-  const int32_t tick = event->tick();
-  uint32_t before = last;
-  Event* before_event = event_at(sequence, before);
-  // The scan keeps the chunk it is in, so that a step within a chunk reads
-  // nothing but the event before.
-  if (before_event != nullptr) {
-    uint32_t chunk_number = before >> kChunkShift;
-    Event* chunk_events = sequence->store.chunks[chunk_number]->events();
-    while (before_event->tick() > tick) {
-      before = Links::previous(before_event);
-      if (before == kNoEvent) {
-        before_event = nullptr;
-        break;
-      }
-      if (before >> kChunkShift != chunk_number) {
-        chunk_number = before >> kChunkShift;
-        chunk_events = sequence->store.chunks[chunk_number]->events();
-      }
-      before_event = chunk_events + (before & kPlaceMask);
+uint32_t last_not_later(uint32_t last, uint32_t known, int32_t tick, const Event* any) {
+  uint32_t back = last;
+  uint32_t forward = known;
+  Event* back_event = back != kNoEvent ? event_near(any, back) : nullptr;
+  Event* forward_event = forward != kNoEvent ? event_near(any, forward) : nullptr;
+  for (;;) {
+    if (back_event == nullptr || back_event->tick() <= tick) return back;
+    back = Links::previous(back_event);
+    back_event = event_near(back_event, back);
+    if (forward_event != nullptr) {
+      const uint32_t next = Links::next(forward_event);
+      Event* next_event = event_near(forward_event, next);
+      if (next_event == nullptr || next_event->tick() > tick) return forward;
+      forward = next;
+      forward_event = next_event;
     }
   }
+}
+
+// Links an event after `before` (none: first).
+template <typename Links>
+void link_after(const Sequence* sequence, Event* event, uint32_t index, uint32_t before, uint32_t& first,
+                uint32_t& last) {
+  Event* before_event = event_at(sequence, before);
   const uint32_t after = before_event != nullptr ? Links::next(before_event) : first;
   Links::previous(event) = before;
   Links::next(event) = after;
@@ -133,9 +139,12 @@ void insert_event(Event* event) {
   Track* track = sequence->tracks_by_slot[event->track_slot()];
   const uint32_t index = index_of(event);
   invalidate_time_index(event);
-  link_after_last_not_later<TrackLinks>(sequence, event, index, track->first_event, track->last_event);
-  link_after_last_not_later<SequenceLinks>(sequence, event, index, sequence->first_event,
-                                           sequence->last_event);
+  const int32_t tick = event->tick();
+  const uint32_t in_track = last_not_later<TrackLinks>(track->last_event, kNoEvent, tick, event);
+  link_after<TrackLinks>(sequence, event, index, in_track, track->first_event, track->last_event);
+  // The event before it in its track stands before it in the sequence order too.
+  const uint32_t in_sequence = last_not_later<SequenceLinks>(sequence->last_event, in_track, tick, event);
+  link_after<SequenceLinks>(sequence, event, index, in_sequence, sequence->first_event, sequence->last_event);
   if (event->kind() == META) list_meta(track, event);
   if (event->tick() > track->end_tick) track->end_tick = event->tick();
 }
