@@ -1,8 +1,6 @@
 #include "player/core/song_places.h"
 
 #include <algorithm>
-#include <cstdio>
-#include <cstdlib>
 
 #include "tactus/timing.h"
 
@@ -19,16 +17,22 @@ const std::vector<int32_t>& SongPlaces::markers() {
   return markers_;
 }
 
-// The mb text begins with the bar number.
+// A key press is rare: each asks with a position record of its own.
 int32_t SongPlaces::bar_of(int32_t tick) const {
-  const char* text = sequence_get_mb_string_from_tick(sequence_, tick);
-  return text == nullptr ? 1 : static_cast<int32_t>(std::strtol(text, nullptr, 10));
+  MbPosition* position = mb_position_new();
+  const int32_t bar =
+      sequence_get_mb_from_tick(sequence_, tick, position) == 0 ? mb_position_get_measure(position) : 1;
+  mb_position_free(position);
+  return bar;
 }
 
 int32_t SongPlaces::bar_start(int32_t bar) const {
-  char text[32];
-  std::snprintf(text, sizeof text, "%d:1", std::max(bar, 1));
-  return sequence_get_tick_from_mb_string(sequence_, text);
+  MbPosition* position = mb_position_new();
+  mb_position_set_measure(position, std::max(bar, 1));
+  mb_position_set_beat(position, 1.0f);
+  const int32_t tick = sequence_get_tick_from_mb(sequence_, position);
+  mb_position_free(position);
+  return tick;
 }
 
 std::optional<int32_t> SongPlaces::marker_before(int32_t tick) {
