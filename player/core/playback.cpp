@@ -43,7 +43,7 @@ class Playback {
         sounding_notes_(ports_),
         console_(platform, sequence, practice),
         click_(sequence, practice.click_port, practice.click),
-        places_(sequence, events_),
+        places_(sequence),
         count_in_bars_(practice.count_in_bars),
         transpose_(practice.transpose),
         starts_at_range_start_(transport_.plan().repeats || practice.count_in_bars > 0) {}

@@ -6,12 +6,15 @@
 
 namespace tactus::player {
 
-SongPlaces::SongPlaces(Sequence* sequence, const EventIndex& events) : sequence_(sequence), events_(events) {}
+SongPlaces::SongPlaces(Sequence* sequence) : sequence_(sequence) {}
 
+// The markers of the first track, as everywhere else the player and
+// tactus-info read musical time and markers.
 const std::vector<int32_t>& SongPlaces::markers() {
   if (!markers_found_) {
-    for (size_t i = 0; i < events_.size(); ++i)
-      if (event_is_marker(events_.event(i))) markers_.push_back(events_.tick(i));
+    for (Event* event = track_get_first_event(sequence_get_first_track(sequence_)); event != nullptr;
+         event = event_get_next_in_track(event))
+      if (event_is_marker(event)) markers_.push_back(event_get_tick(event));
     markers_found_ = true;
   }
   return markers_;

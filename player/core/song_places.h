@@ -7,21 +7,20 @@
 #include <optional>
 #include <vector>
 
-#include "player/core/event_index.h"
 #include "tactus/model.h"
 
 namespace tactus::player {
 
 class SongPlaces {
  public:
-  SongPlaces(Sequence* sequence, const EventIndex& events);
+  explicit SongPlaces(Sequence* sequence);
 
   // Bars count from 1, as in mb positions.
   int32_t bar_of(int32_t tick) const;
   // The first beat of a bar; of bar 1 for bars before it.
   int32_t bar_start(int32_t bar) const;
-  // The last marker before `tick`, or the first after it. The markers are
-  // looked for at the first call.
+  // The last marker of the first track before `tick`, or the first after
+  // it. The markers are looked for at the first call.
   std::optional<int32_t> marker_before(int32_t tick);
   std::optional<int32_t> marker_after(int32_t tick);
 
@@ -29,7 +28,6 @@ class SongPlaces {
   const std::vector<int32_t>& markers();
 
   Sequence* sequence_;
-  const EventIndex& events_;
   bool markers_found_ = false;
   std::vector<int32_t> markers_;  // ticks, ascending
 };
