@@ -134,7 +134,7 @@ int32_t event_get_tick(Event* event) { return event != nullptr ? event->tick() :
 int32_t event_set_tick(Event* event, int32_t tick) {
   if (event == nullptr) return -1;
   internal::detach_event(event);
-  event->order().tick = tick;
+  event->in_sequence.tick = tick;
   internal::insert_event(event);
   return 0;
 }

@@ -39,8 +39,8 @@ struct TrackLinks {
   static uint32_t& previous(Event* event) { return event->previous_in_track; }
 };
 struct SequenceLinks {
-  static uint32_t& next(Event* event) { return event->order().next; }
-  static uint32_t& previous(Event* event) { return event->order().previous; }
+  static uint32_t& next(Event* event) { return event->in_sequence.next; }
+  static uint32_t& previous(Event* event) { return event->in_sequence.previous; }
 };
 
 // The last event of tick <= `tick` in a list, or none: scanning back from

@@ -65,8 +65,6 @@ struct Event {
   static constexpr size_t kInlineMetaBytes = 8;
   static constexpr size_t kBufferHeader = sizeof(int32_t);
 
-  EventOrder& order() { return in_sequence; }
-  const EventOrder& order() const { return in_sequence; }
   int32_t tick() const { return in_sequence.tick; }
 
   int32_t kind() const { return static_cast<int32_t>(packed & kKindMask); }
@@ -166,7 +164,7 @@ struct EventChunk {
 };
 static_assert(sizeof(EventChunk) == 64, "events follow the chunk header aligned");
 static_assert(EventChunk::kCapacity <= internal::kPlaceMask, "an event's place fits its index");
-static_assert(alignof(Event) == 4 && alignof(EventOrder) == 4, "both parts pack without padding");
+static_assert(alignof(Event) == 4, "events pack in a chunk without padding");
 
 namespace internal {
 inline EventChunk* chunk_of(const Event* event) {

@@ -6,7 +6,7 @@
 namespace tactus {
 namespace {
 
-uint32_t next_in_sequence(const Event* event) { return event->order().next; }
+uint32_t next_in_sequence(const Event* event) { return event->in_sequence.next; }
 uint32_t next_in_track(const Event* event) { return event->next_in_track; }
 
 // One walk for both visits: the list's first event and its next links.

@@ -57,6 +57,16 @@ int32_t advance_tick(int32_t tick, uint32_t delta) noexcept {
   return sum > INT32_MAX ? INT32_MAX : static_cast<int32_t>(sum);
 }
 
+// A channel event's three words from its status and data bytes, as the
+// reader takes them: whole bytes, the pitch wheel's two joined.
+inline void store_channel_data(Event* event, unsigned status, unsigned first, unsigned second) {
+  const bool two_bytes = (status & 0xE0u) != 0xC0u;  // program change and channel pressure carry one
+  const bool pitch = (status & 0xF0u) == 0xE0u;
+  event->set_word1(static_cast<int32_t>(status & 0x0Fu));
+  event->set_word2(static_cast<int32_t>(pitch ? first | second << 7 : first));
+  event->set_word3(static_cast<int32_t>(two_bytes && !pitch ? second : 0));
+}
+
 // Marked inline: both reading loops call it, and the plain one must have it
 // inlined, as nearly every event of a file is a channel message.
 inline MessageResult read_channel_message(TrackCursor& cursor) noexcept {
@@ -66,14 +76,7 @@ inline MessageResult read_channel_message(TrackCursor& cursor) noexcept {
   if (!cursor.source.read_block(data_count, data)) return MessageResult::kFileEnds;
   Event* event = cursor.appender.append(cursor.tick, kind);
   if (event == nullptr) return MessageResult::kOutOfMemory;
-  event->set_word1(static_cast<int32_t>(cursor.status & 0x0F));
-  if (kind == PITCH_WHEEL) {
-    event->set_word2(data[0] | data[1] << 7);
-    event->set_word3(0);
-  } else {
-    event->set_word2(data[0]);
-    event->set_word3(data_count == 2 ? data[1] : 0);
-  }
+  store_channel_data(event, cursor.status, data[0], data_count == 2 ? data[1] : 0);
   return MessageResult::kRead;
 }
 
@@ -255,9 +258,7 @@ bool read_events_plain(TrackCursor& cursor, uint64_t chunk_end) noexcept {
       // Program change (0xC0) and channel pressure (0xD0) carry one byte.
       const bool two_bytes = (status & 0xE0u) != 0xC0u;
       p += two_bytes ? 2 : 1;
-      event->set_word1(static_cast<int32_t>(status & 0x0Fu));
-      event->set_word2(static_cast<int32_t>(kind == PITCH_WHEEL ? first | second << 7 : first));
-      event->set_word3(static_cast<int32_t>(two_bytes && kind != PITCH_WHEEL ? second : 0));
+      store_channel_data(event, status, first, second);
     }
     appender.set_place(place);
     cursor.tick = tick;
